@@ -1,0 +1,118 @@
+// Board and moves: the one game position, its Zobrist key, attack tests,
+// move generation with ordering scores, make/unmake with legality, move text
+// and FEN setup.
+//
+// Contract:
+//  - `pos` is the only position. It is written only by new_game, make_move,
+//    unmake_move, the null-move pair, the edit language and FEN setup.
+//  - After every change pos.hash_key == compute_hash() of the position.
+//  - make_move returns 1 and plays a legal move, or returns 0 and leaves the
+//    position exactly as it was. unmake_move takes back the last record.
+//  - Nothing here allocates or does I/O.
+#pragma once
+
+#include <cstdint>
+
+#include "board/tables.h"
+#include "types.h"
+
+namespace torlo {
+
+// Square numbering: index = 26 + file + 12 * (8 - rank); a8 = 26, h1 = 117.
+constexpr int file_of(int sq) { return (sq - 26) % 12; }
+constexpr int row_of(int sq) { return (sq - 26) / 12; }  // 0 = rank 8
+constexpr int rank_of(int sq) { return 8 - row_of(sq); }
+constexpr int square_of(int file, int rank) { return 26 + file + 12 * (8 - rank); }
+
+struct Position {
+    uint8_t board[BOARD_SIZE];   // piece code per mailbox square
+    uint8_t color[BOARD_SIZE];   // colour code per mailbox square
+    uint8_t side;                // colour to move
+    uint8_t castle;              // castling right bits (1 K, 2 Q, 4 k, 8 q)
+    uint8_t ep;                  // en-passant target square, 0 = none
+    uint64_t hash_key;           // Zobrist key
+    uint8_t king_sq[2];          // king square per colour
+    int16_t fifty_counter;       // plies since the last capture or pawn move (saturates)
+    uint8_t piece_material[2];   // 1 per knight/bishop, 2 per rook/queen
+    int32_t ply;                 // undo records in use
+};
+
+// Move record. type is a MoveType code; score is the ordering score.
+struct Move {
+    uint8_t from;
+    uint8_t to;
+    int8_t type;
+    int32_t score;
+};
+
+// One record per move made (game and search path alike), indexed by ply.
+struct UndoRecord {
+    uint8_t from;
+    uint8_t to;
+    uint8_t captured;
+    uint8_t captured_color;
+    uint8_t castle;
+    uint8_t ep;
+    int16_t fifty;
+    int8_t type;
+    uint64_t hash;
+};
+
+extern Position pos;
+extern UndoRecord game_history[HISTORY_SIZE];
+// ply at the latest setup (new game, setboard, loadpos, edit); moves before
+// it belong to another position and are never taken back or compared.
+extern int32_t setup_ply;
+
+// --- position.cpp
+uint64_t compute_hash();       // the key of pos from scratch (no side effect)
+void set_hash();               // pos.hash_key = compute_hash()
+void new_game();               // initial position, new-game settings, empty table
+void clear_squares();          // every playing square empty (edit's '#')
+bool position_is_ok();         // invariants: arrays agree, kings, key
+// Points king_sq of each colour at a king of that colour when the recorded
+// square no longer holds one (after the edit language moved kings around).
+void repair_king_squares();
+
+// --- attacks.cpp
+int square_attacked(int target, int colour);
+int in_check(int colour);
+
+// --- movegen.cpp
+extern int32_t history_score[BOARD_SIZE][BOARD_SIZE];
+extern Move killer1[MAX_PLY], killer2[MAX_PLY], killer3[MAX_PLY];
+extern int32_t root_ply;
+extern Move root_moves[MAX_MOVES];
+extern int move_count;
+
+int generate_moves(Move* list, int captures_only);
+int path_empty(int a, int b, int step);
+void generate_root_moves();    // root_moves for the side to move
+
+// --- makemove.cpp
+int make_move(Move move);
+void unmake_move();
+int make_null_move();
+void unmake_null_move();
+
+// --- movetext.cpp
+const char* move_text(Move move, int long_form);
+const char* square_text(int sq);  // "e4"; static buffer
+// Coordinate text with castling as the king's move and en passant as a
+// plain from-to: e2e4, e7e8q, e1g1. Static buffer.
+const char* move_uci(Move move);
+int looks_like_move(const char* text);
+int play_user_move(const char* text);
+uint16_t move_code(Move move);
+
+// --- fen.cpp
+// Sets placement, side, castling and en passant from the first four FEN
+// fields; clears use_book and the table, recomputes the key, marks the
+// history and regenerates root_moves. Returns 0 (changing nothing) when the
+// text holds no placement word.
+int setup_fen(const char* text);
+
+// --- perft.cpp
+uint64_t perft(int depth);
+
+}  // namespace torlo

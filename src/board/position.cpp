@@ -1,0 +1,121 @@
+// The position, the game history, the key computed from scratch, and the
+// new game.
+#include <cstring>
+
+#include "board/board.h"
+#include "interface/settings.h"
+#include "search/tt.h"
+
+namespace torlo {
+
+Position pos;
+UndoRecord game_history[HISTORY_SIZE];
+int32_t setup_ply = 0;
+
+namespace {
+
+constexpr uint8_t X = OFFBOARD;
+constexpr uint8_t E = EMPTY;
+
+// Initial pieces over the 12 x 12 mailbox, rank 8 at the top.
+constexpr uint8_t initial_board[BOARD_SIZE] = {
+    X, X, X, X, X, X, X, X, X, X, X, X,
+    X, X, X, X, X, X, X, X, X, X, X, X,
+    X, X, 3, 1, 2, 4, 5, 2, 1, 3, X, X,
+    X, X, 0, 0, 0, 0, 0, 0, 0, 0, X, X,
+    X, X, E, E, E, E, E, E, E, E, X, X,
+    X, X, E, E, E, E, E, E, E, E, X, X,
+    X, X, E, E, E, E, E, E, E, E, X, X,
+    X, X, E, E, E, E, E, E, E, E, X, X,
+    X, X, 0, 0, 0, 0, 0, 0, 0, 0, X, X,
+    X, X, 3, 1, 2, 4, 5, 2, 1, 3, X, X,
+    X, X, X, X, X, X, X, X, X, X, X, X,
+    X, X, X, X, X, X, X, X, X, X, X, X,
+};
+
+// Initial colours, rank 8 at the top (1 Black, 0 White).
+constexpr uint8_t initial_color[BOARD_SIZE] = {
+    X, X, X, X, X, X, X, X, X, X, X, X,
+    X, X, X, X, X, X, X, X, X, X, X, X,
+    X, X, 1, 1, 1, 1, 1, 1, 1, 1, X, X,
+    X, X, 1, 1, 1, 1, 1, 1, 1, 1, X, X,
+    X, X, E, E, E, E, E, E, E, E, X, X,
+    X, X, E, E, E, E, E, E, E, E, X, X,
+    X, X, E, E, E, E, E, E, E, E, X, X,
+    X, X, E, E, E, E, E, E, E, E, X, X,
+    X, X, 0, 0, 0, 0, 0, 0, 0, 0, X, X,
+    X, X, 0, 0, 0, 0, 0, 0, 0, 0, X, X,
+    X, X, X, X, X, X, X, X, X, X, X, X,
+    X, X, X, X, X, X, X, X, X, X, X, X,
+};
+
+}  // namespace
+
+uint64_t compute_hash() {
+    uint64_t key = 0;
+    for (int sq = FIRST_SQUARE; sq <= LAST_SQUARE; ++sq)
+        if (pos.board[sq] != EMPTY && pos.board[sq] != OFFBOARD) key ^= piece_key(sq, pos.color[sq], pos.board[sq]);
+    if (pos.side == BLACK) key ^= side_key();
+    key ^= castle_key(pos.castle);
+    if (pos.ep) key ^= ep_key(pos.ep);
+    return key;
+}
+
+void set_hash() { pos.hash_key = compute_hash(); }
+
+void new_game() {
+    reset_game_settings();
+    pos.piece_material[WHITE] = pos.piece_material[BLACK] = 10;
+    std::memcpy(pos.color, initial_color, sizeof pos.color);
+    std::memcpy(pos.board, initial_board, sizeof pos.board);
+    pos.side = WHITE;
+    pos.fifty_counter = 0;
+    pos.ep = 0;
+    pos.castle = 15;
+    pos.king_sq[WHITE] = E1;
+    pos.king_sq[BLACK] = E8;
+    pos.ply = 0;
+    setup_ply = 0;
+    tt_clear();
+    set_hash();
+}
+
+void clear_squares() {
+    for (int sq = FIRST_SQUARE; sq <= LAST_SQUARE; ++sq)
+        if (pos.color[sq] != OFFBOARD) pos.board[sq] = pos.color[sq] = EMPTY;
+}
+
+void repair_king_squares() {
+    for (int c = WHITE; c <= BLACK; ++c) {
+        if (pos.board[pos.king_sq[c]] == KING && pos.color[pos.king_sq[c]] == c) continue;
+        for (int sq = FIRST_SQUARE; sq <= LAST_SQUARE; ++sq) {
+            if (pos.board[sq] == KING && pos.color[sq] == c) {
+                pos.king_sq[c] = static_cast<uint8_t>(sq);
+                break;
+            }
+        }
+    }
+}
+
+bool position_is_ok() {
+    bool has_king[2] = {false, false};
+    for (int sq = 0; sq < BOARD_SIZE; ++sq) {
+        const int b = pos.board[sq], c = pos.color[sq];
+        const bool playing = sq >= FIRST_SQUARE && sq <= LAST_SQUARE && file_of(sq) < 8;
+        if (!playing) {
+            if (b != OFFBOARD || c != OFFBOARD) return false;
+            continue;
+        }
+        if ((b == EMPTY) != (c == EMPTY)) return false;
+        if (b != EMPTY && (b > KING || c > BLACK)) return false;
+        if (b == KING) has_king[c] = true;
+    }
+    for (int c = WHITE; c <= BLACK; ++c)
+        if (has_king[c] && (pos.board[pos.king_sq[c]] != KING || pos.color[pos.king_sq[c]] != c)) return false;
+    if (pos.side > BLACK || pos.castle > 15) return false;
+    if (pos.ply < 0 || pos.ply >= HISTORY_SIZE || setup_ply > pos.ply) return false;
+    if (pos.fifty_counter < 0) return false;
+    return pos.hash_key == compute_hash();
+}
+
+}  // namespace torlo

@@ -1,0 +1,24 @@
+// Static evaluation: material, square tables for pawns, knights, bishops and
+// the king (middle or end table by a running-total phase test), doubled,
+// isolated and backward pawns, rooks on the seventh and on open or half-open
+// files. Reads only board, color and side; changes nothing.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "types.h"
+
+namespace torlo {
+
+// Indexed by piece code; the king's -1 serves capture ordering only.
+inline constexpr int piece_value[6] = {100, 300, 300, 500, 1000, -1};
+
+// Centipawns from the side to move's view.
+int evaluate();
+
+// Square table values per colour, indexed by 0..63 (a8 = 0); exposed for tests.
+enum : int { PAWN_TABLE, KNIGHT_TABLE, BISHOP_TABLE, KING_MIDDLE_TABLE, KING_END_TABLE };
+int table_value(int table, int colour, int square64);
+
+}  // namespace torlo

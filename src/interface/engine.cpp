@@ -1,0 +1,92 @@
+// Start-up and the main loop: the engine moves when the side to move is its
+// colour; otherwise one input line is read and its first word is played as
+// a move or handed to the command interpreter.
+#include "interface/engine.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "board/board.h"
+#include "book/book.h"
+#include "interface/adjudicate.h"
+#include "interface/io.h"
+#include "interface/settings.h"
+#include "search/search.h"
+#include "search/tt.h"
+
+namespace torlo {
+
+char input_line[LINE_SIZE];
+char command_word[LINE_SIZE];
+bool quit_requested = false;
+
+void print_startup() {
+    out("%s\n", ENGINE_NAME);
+    out("===============================================\n\n");
+    out("Hash size: %5d Kbytes -> %6d entries\n", TT_KBYTES, TT_ENTRIES);
+    if (load_book()) {
+        struct stat st;
+        const long long size = ::stat(BOOK_FILE, &st) == 0 ? static_cast<long long>(st.st_size) : 0;
+        out("Book size: %5d Kbytes -> %6d positions\n", static_cast<int>(size / 1024), book_count);
+    }
+    out("\n");
+}
+
+void start_engine() {
+    print_startup();
+    new_game();
+    generate_root_moves();
+}
+
+void engine_move() {
+    if (pos.ply >= GAME_PLY_LIMIT) {
+        out("Error (game too long): go\n");
+        settings.computer_side = EMPTY;
+        return;
+    }
+    if (!think(input_line)) return;  // resigned, or no legal move (result printed)
+    make_move(best_move);
+    const int number = (pos.ply + 1) / 2;
+    if (settings.xboard_mode) out("%d. ... %s\n", number, input_line);
+    else if (settings.show_board) print_board();
+    else out("%d.%s %s\n", number, settings.computer_side == BLACK ? " ..." : "", input_line);
+    generate_root_moves();
+    check_game_end();
+}
+
+void handle_line() {
+    if (input_line[0] == '\n') return;
+    if (std::sscanf(input_line, "%255s", command_word) != 1) return;  // only white space
+    if (looks_like_move(command_word)) {
+        if (pos.ply >= GAME_PLY_LIMIT) {
+            out("Error (game too long): %s\n", command_word);
+            return;
+        }
+        if (!play_user_move(command_word)) {
+            out("Illegal move: %s\n", command_word);
+            return;
+        }
+        if (settings.show_board && !settings.xboard_mode) print_board();
+        generate_root_moves();
+        check_game_end();
+        return;
+    }
+    if (!execute_command(command_word)) out("Error (unknown command): %s\n", command_word);
+}
+
+int run_engine() {
+    quit_requested = false;
+    while (!quit_requested) {
+        if (pos.side == settings.computer_side) {
+            engine_move();
+            continue;
+        }
+        if (!read_line(input_line, LINE_SIZE)) break;
+        handle_line();
+    }
+    return 0;
+}
+
+}  // namespace torlo

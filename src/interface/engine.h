@@ -1,0 +1,40 @@
+// The engine interface: start-up, the main loop, the command interpreter
+// with both command sets (xboard and console), and the console views.
+//
+// Contract:
+//  - run_engine() reads lines from the current input (interface/io.h) until
+//    end of input or `quit` and returns the exit code (0).
+//  - Every bad input is answered with one line and changes nothing.
+#pragma once
+
+#include <cstdio>
+
+#include "types.h"
+
+namespace torlo {
+
+extern char input_line[LINE_SIZE];    // the last line read, newline kept
+extern char command_word[LINE_SIZE];  // its first word
+extern bool quit_requested;           // set by `quit`: the loop ends
+
+void print_startup();   // banner, hash line, book line
+void start_engine();    // print_startup, new game, root moves
+int run_engine();       // the main loop; returns the exit code
+// One pass of the main loop's input half for a line already in input_line.
+void handle_line();
+void engine_move();     // the engine's turn: think, play, print, adjudicate
+
+int execute_command(const char* word);
+void print_features();
+void print_board();
+void list_moves(int legal_only);
+void edit_mode();
+// Reads one line of a file into buf (at most size - 1 characters; the rest
+// of a longer line is skipped; a CR before the LF is dropped). False at end.
+bool read_file_line(std::FILE* f, char* buf, int size);
+
+// Parses "<word> %d" from the start of line as scanf would, clamping the
+// number to the 32-bit range. False when the word or the number is missing.
+bool scan_int(const char* line, const char* word, int* value);
+
+}  // namespace torlo

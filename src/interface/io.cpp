@@ -1,0 +1,139 @@
+#include "interface/io.h"
+
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstdarg>
+#include <cstring>
+#include <vector>
+
+namespace torlo {
+
+namespace {
+
+std::FILE* output = stdout;
+
+// Buffered input. Either a file descriptor is read on demand, or the whole
+// input sits in memory from the start.
+struct Input {
+    int fd = 0;
+    bool memory = false;
+    std::vector<char> data;  // buffered bytes not yet consumed start at `next`
+    size_t next = 0;
+    bool eof = false;
+};
+Input input;
+
+// Reads more bytes from the descriptor; false at end of input or error.
+bool fill() {
+    if (input.memory || input.eof) return false;
+    if (input.next > 0 && input.next == input.data.size()) {
+        input.data.clear();
+        input.next = 0;
+    }
+    char chunk[4096];
+    for (;;) {
+        const ssize_t n = ::read(input.fd, chunk, sizeof chunk);
+        if (n > 0) {
+            input.data.insert(input.data.end(), chunk, chunk + n);
+            return true;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        input.eof = true;
+        return false;
+    }
+}
+
+// Next byte, or -1 at end of input.
+int get_byte() {
+    if (input.next == input.data.size() && !fill()) return -1;
+    return static_cast<unsigned char>(input.data[input.next++]);
+}
+
+int peek_byte() {
+    if (input.next == input.data.size() && !fill()) return -1;
+    return static_cast<unsigned char>(input.data[input.next]);
+}
+
+}  // namespace
+
+void out(const char* fmt, ...) {
+    va_list args;
+    va_start(args, fmt);
+    std::vfprintf(output, fmt, args);
+    va_end(args);
+    std::fflush(output);
+}
+
+void set_output(std::FILE* stream) { output = stream; }
+
+void set_input_fd(int fd) {
+    input = Input{};
+    input.fd = fd;
+}
+
+void set_input_buffer(const char* data, size_t size) {
+    input = Input{};
+    input.memory = true;
+    input.data.assign(data, data + size);
+}
+
+bool read_line(char* buf, int size) {
+    int len = 0;
+    while (len < size - 1) {
+        const int c = get_byte();
+        if (c < 0) break;
+        buf[len++] = static_cast<char>(c);
+        if (c == '\n') break;
+    }
+    buf[len] = 0;
+    return len > 0;
+}
+
+bool read_word(char* buf, int size) {
+    int c;
+    do c = get_byte();
+    while (c >= 0 && std::isspace(c));
+    if (c < 0) return false;
+    // The blank after the word stays unread, for whoever reads next.
+    int len = 0;
+    for (;;) {
+        if (len < size - 1) buf[len++] = static_cast<char>(c);
+        const int next = peek_byte();
+        if (next < 0 || std::isspace(next)) break;
+        c = get_byte();
+    }
+    buf[len] = 0;
+    return true;
+}
+
+bool input_ready() {
+    if (std::memchr(input.data.data() + input.next, '\n', input.data.size() - input.next)) return true;
+    if (input.memory || input.eof) return true;  // reading will not block
+    pollfd p{input.fd, POLLIN, 0};
+    return ::poll(&p, 1, 0) > 0;
+}
+
+bool wait_for_key() {
+    if (input.memory || !::isatty(input.fd)) return false;
+    if (input.next < input.data.size()) {
+        ++input.next;
+        return true;
+    }
+    termios saved;
+    if (::tcgetattr(input.fd, &saved) != 0) return false;
+    termios raw = saved;
+    raw.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
+    raw.c_cc[VMIN] = 1;
+    raw.c_cc[VTIME] = 0;
+    ::tcsetattr(input.fd, TCSANOW, &raw);
+    char key;
+    const ssize_t n = ::read(input.fd, &key, 1);
+    ::tcsetattr(input.fd, TCSANOW, &saved);
+    return n == 1;
+}
+
+}  // namespace torlo

@@ -1,0 +1,32 @@
+// Input and output of the engine. Output lines go to one stream and are
+// flushed at once; input comes from a file descriptor or a memory buffer, so
+// tests and fuzzers can drive a whole session without a terminal.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+
+namespace torlo {
+
+// printf-style output to the current output stream, flushed at once.
+void out(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+void set_output(std::FILE* stream);
+
+// Input sources.
+void set_input_fd(int fd);
+void set_input_buffer(const char* data, size_t size);  // copied; no file descriptor behind it
+
+// Reads one line as fgets does: at most size - 1 characters, the newline kept,
+// NUL-terminated. Returns false at end of input (or on a read error) when
+// nothing was read.
+bool read_line(char* buf, int size);
+// Reads the next blank-separated word; a longer word keeps its first
+// size - 1 characters and the rest of it is skipped. False at end of input.
+bool read_word(char* buf, int size);
+// True when a read_line would not block.
+bool input_ready();
+// Waits for one key press without echo when input is a terminal; returns
+// false (without waiting) otherwise.
+bool wait_for_key();
+
+}  // namespace torlo

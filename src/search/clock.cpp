@@ -1,0 +1,55 @@
+// The search clock: node counting, the deadline check every 2048 nodes and
+// the thinking line.
+#include <chrono>
+#include <cstdio>
+
+#include "interface/io.h"
+#include "interface/settings.h"
+#include "search/search.h"
+
+namespace torlo {
+
+uint64_t nodes = 0;
+int32_t iteration_depth = 0;
+int64_t start_time = 0;
+int64_t stop_time = 0;
+int32_t abort_search = 0;
+bool use_deadline = true;
+uint64_t node_limit = 0;
+void (*search_poll)() = nullptr;
+void (*thinking_printer)(int score, int64_t centiseconds) = nullptr;
+bool stop_requested = false;
+
+int64_t now_ms() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+void stop_search() { stop_requested = true; }
+
+void check_time() {
+    if (search_poll) search_poll();
+    const bool out_of_time = use_deadline && now_ms() >= stop_time;
+    const bool out_of_nodes = node_limit != 0 && nodes >= node_limit;
+    if (!stop_requested && !out_of_time && !out_of_nodes) return;
+    stop_requested = false;
+    abort_search = 1;
+    throw SearchAborted{};
+}
+
+void print_thinking(int score) {
+    if (!settings.post_thinking) return;
+    const int64_t elapsed = (now_ms() - start_time) / 10;
+    if (thinking_printer) {
+        thinking_printer(score, elapsed);
+        return;
+    }
+    char line[LINE_SIZE * 8];
+    int len = std::snprintf(line, sizeof line, "  %2d %6d %6.0f %7llu  ", iteration_depth, score,
+                            static_cast<double>(elapsed), static_cast<unsigned long long>(nodes));
+    for (int i = 0; i < pv_length[0] && len < static_cast<int>(sizeof line) - 16; ++i)
+        len += std::snprintf(line + len, sizeof line - len, "%s ", move_text(pv[0][i], 1));
+    out("%s\n", line);
+}
+
+}  // namespace torlo

@@ -1,0 +1,84 @@
+// Move ordering: principal-variation bonus, pick-best selection with the
+// hash move first, killer and principal-variation bookkeeping.
+#include <cstring>
+
+#include "search/search.h"
+
+namespace torlo {
+
+int32_t killer1_score[MAX_PLY];
+int32_t killer2_score[MAX_PLY];
+Move pv[MAX_PLY][MAX_PLY];
+int32_t pv_length[MAX_PLY];
+int32_t follow_pv = 0;
+
+namespace {
+inline int search_ply() { return pos.ply - root_ply; }
+}  // namespace
+
+void sort_pv(Move* list, int count) {
+    follow_pv = 0;
+    const Move& prev = pv[0][search_ply()];
+    for (int i = 0; i < count; ++i) {
+        if (list[i].from == prev.from && list[i].to == prev.to) {
+            list[i].score += 1000000;
+            follow_pv = 1;
+            return;
+        }
+    }
+}
+
+void pick_move(Move* list, int i, int count, uint16_t hash_code) {
+    int best = i;
+    int best_score = list[i].score;
+    for (int j = i; j < count; ++j) {
+        if (move_code(list[j]) == hash_code) {
+            best = j;
+            break;
+        }
+        if (list[j].score > best_score) {
+            best = j;
+            best_score = list[j].score;
+        }
+    }
+    const Move tmp = list[i];
+    list[i] = list[best];
+    list[best] = tmp;
+}
+
+void update_killers(int score, Move move) {
+    const int n = search_ply();
+    if (score > killer1_score[n]) {
+        killer2_score[n] = killer1_score[n];
+        killer1_score[n] = score;
+        killer3[n] = killer2[n];
+        killer2[n] = killer1[n];
+        killer1[n] = move;
+    } else if (score > killer2_score[n]) {
+        killer2_score[n] = score;
+        killer3[n] = killer2[n];
+        killer2[n] = move;
+    }
+}
+
+void update_pv(int n, Move move) {
+    pv[n][n] = move;
+    const int end = pv_length[n + 1] < MAX_PLY ? pv_length[n + 1] : MAX_PLY;
+    for (int j = n + 1; j < end; ++j) pv[n][j] = pv[n + 1][j];
+    pv_length[n] = pv_length[n + 1];
+}
+
+void reset_killer_scores() {
+    for (int n = 0; n < MAX_PLY; ++n) killer1_score[n] = killer2_score[n] = -10000;
+}
+
+void reset_search_tables() {
+    std::memset(history_score, 0, sizeof history_score);
+    std::memset(pv, 0, sizeof pv);
+    reset_killer_scores();
+    std::memset(killer1, 0, sizeof killer1);
+    std::memset(killer2, 0, sizeof killer2);
+    std::memset(killer3, 0, sizeof killer3);
+}
+
+}  // namespace torlo

@@ -1,0 +1,76 @@
+// The quiescence search: stand pat on the evaluation, then captures only,
+// within a budget of plies; every result is stored with depth 0.
+#include "eval/eval.h"
+#include "search/search.h"
+#include "search/tt.h"
+
+namespace torlo {
+
+int quiesce(int qdepth, int alpha, int beta) {
+    // Step 1. Initialise.
+    uint16_t best_code = NO_MOVE_CODE;
+    uint16_t hash_move = NO_MOVE_CODE;
+    const int entry_alpha = alpha;
+    int best = alpha;
+
+    // Step 2. Probe first: a hit refreshes the entry even when the budget is spent.
+    const TTEntry* e = tt_probe(pos.hash_key);
+
+    // Step 3. Budget spent.
+    if (qdepth <= 0) return evaluate();
+    const int n = pos.ply - root_ply;
+    if (n >= MAX_PLY - 1) return evaluate();
+
+    // Step 4. Count the node.
+    if ((++nodes & 2047) == 0) check_time();
+
+    // Step 5.
+    pv_length[n] = n;
+
+    // Step 6. Table cutoff at any stored depth.
+    if (e) {
+        if (e->bound == TT_UPPER && e->score <= alpha) return e->score;
+        if (e->bound == TT_LOWER && e->score >= beta) return e->score;
+        if (e->bound == TT_EXACT) return e->score;
+        hash_move = e->move;
+    }
+
+    // Step 7. Stand pat.
+    const int stand_pat = evaluate();
+    if (stand_pat > alpha) {
+        best = stand_pat;
+        if (stand_pat >= beta) {
+            tt_store(pos.hash_key, stand_pat, NO_MOVE_CODE, 0, TT_LOWER);
+            return stand_pat;
+        }
+    }
+
+    // Step 8. Captures.
+    Move list[MAX_MOVES];
+    const int count = generate_moves(list, 1);
+    if (follow_pv) sort_pv(list, count);
+
+    // Step 9. Move loop.
+    for (int i = 0; i < count; ++i) {
+        pick_move(list, i, count, hash_move);
+        if (!make_move(list[i])) continue;
+        const int score = -quiesce(qdepth - 1, -beta, -best);
+        unmake_move();
+        if (score > best) {
+            best_code = move_code(list[i]);
+            update_killers(score, list[i]);
+            best = score;
+            if (score >= beta) {
+                tt_store(pos.hash_key, score, best_code, 0, TT_LOWER);
+                return score;
+            }
+            update_pv(n, list[i]);
+        }
+    }
+
+    // Step 10. Store and return.
+    tt_store(pos.hash_key, best, best_code, 0, best > entry_alpha ? TT_EXACT : TT_UPPER);
+    return best;
+}
+
+}  // namespace torlo

@@ -1,0 +1,133 @@
+// The think step: book first, then iterative deepening inside aspiration
+// windows until the depth limit, a mate within the limit, or the clock.
+#include <cstdio>
+
+#include "book/book.h"
+#include "interface/adjudicate.h"
+#include "interface/settings.h"
+#include "search/search.h"
+#include "search/tt.h"
+
+namespace torlo {
+
+namespace {
+
+constexpr int ASPIRATION = 50;
+constexpr int RESIGN_SCORE = -9000;
+constexpr int RESIGN_DEPTH = 5;
+constexpr int BOOK_PLY_LIMIT = 19;
+
+bool same_move(const Move& a, const Move& b) { return a.from == b.from && a.to == b.to && a.type == b.type; }
+
+bool is_legal_root_move(const Move& m) {
+    if (!make_move(m)) return false;
+    unmake_move();
+    return true;
+}
+
+// The engine always plays a legal move when it has one: a best_move that is
+// not a legal move of the root list (the empty move after a search stopped
+// before its first result) becomes the first legal move in list order.
+void ensure_legal_best_move() {
+    generate_root_moves();
+    for (int i = 0; i < move_count; ++i)
+        if (same_move(root_moves[i], best_move) && is_legal_root_move(root_moves[i])) return;
+    for (int i = 0; i < move_count; ++i) {
+        if (is_legal_root_move(root_moves[i])) {
+            best_move = root_moves[i];
+            return;
+        }
+    }
+}
+
+bool has_legal_move() {
+    for (int i = 0; i < move_count; ++i)
+        if (is_legal_root_move(root_moves[i])) return true;
+    return false;
+}
+
+// Returns false when the engine resigned.
+bool iterate() {
+    int alpha = -INFINITE_SCORE, beta = INFINITE_SCORE;
+    for (;;) {
+        follow_pv = 1;
+        const int score = search(iteration_depth, alpha, beta);
+        if (pv_length[0] == 0) pv_from_tt();
+        print_thinking(score);
+        if (score <= alpha || score >= beta) {
+            // The window failed: search the same depth again with the open window.
+            alpha = -INFINITE_SCORE;
+            beta = INFINITE_SCORE;
+        } else {
+            if (score < RESIGN_SCORE && iteration_depth >= RESIGN_DEPTH && resign_allowed) {
+                resign();
+                return false;
+            }
+            if (score >= MATE_SCORE - settings.max_depth) return true;
+            ++iteration_depth;
+            reset_killer_scores();
+            alpha = score - ASPIRATION;
+            beta = score + ASPIRATION;
+        }
+        if (iteration_depth > settings.max_depth) return true;
+    }
+}
+
+}  // namespace
+
+bool resign_allowed = true;
+
+void pv_from_tt() {
+    const TTEntry* e = tt_probe(pos.hash_key);
+    generate_root_moves();
+    if (!e) return;
+    for (int i = 0; i < move_count; ++i) {
+        if (move_code(root_moves[i]) == e->move) {
+            best_move = root_moves[i];
+            pv_length[0] = 1;
+            return;
+        }
+    }
+}
+
+int think(char* out_text) {
+    generate_root_moves();
+    // No legal move: announce the result instead of searching.
+    if (!has_legal_move()) {
+        check_mate_or_stalemate(pos.side);
+        return 0;
+    }
+
+    // Step 1. Book gate.
+    if (pos.ply == BOOK_PLY_LIMIT && pos.side == settings.computer_side) settings.use_book = 0;
+
+    // Step 2. Book.
+    if (!(settings.use_book && book_probe())) {
+        // Step 3. Prepare.
+        nodes = 0;
+        root_ply = pos.ply;
+        tt_age();
+        abort_search = 0;
+        stop_requested = false;
+        try {
+            // Step 5. Reset the search tables.
+            reset_search_tables();
+            // Step 6. Clock.
+            start_time = now_ms();
+            stop_time = start_time + static_cast<int64_t>(settings.move_time) * 1000;
+            iteration_depth = 1;
+            // Step 7. Iterate.
+            if (settings.max_depth >= 1 && !iterate()) return 0;
+        } catch (const SearchAborted&) {
+            // Step 4. The clock stopped the search: back to the root.
+            while (pos.ply > root_ply) unmake_move();
+        }
+        ensure_legal_best_move();
+    }
+
+    // Step 9. Output.
+    std::snprintf(out_text, LINE_SIZE, "%s", move_text(best_move, 0));
+    return 1;
+}
+
+}  // namespace torlo

@@ -1,0 +1,41 @@
+// Transposition table: one direct-mapped table of TT_ENTRIES entries indexed
+// by hash_key % TT_ENTRIES, with a three-state age that decides what a store
+// may overwrite. Lives for the whole run; no allocation.
+#pragma once
+
+#include <cstdint>
+
+namespace torlo {
+
+constexpr int TT_ENTRIES = 699050;
+constexpr int TT_KBYTES = 16383;  // the size the start-up line reports
+
+// Entry layout, 16 bytes:
+//   key   64 bits  full Zobrist key of the stored position
+//   score 32 bits  side-to-move score as the search returned it
+//   move  16 bits  move code of the best move (sq64 from * 256 + sq64 to), 0xFFFF none
+//   depth  8 bits  searched depth (quiescence results: 0)
+//   bound  2 bits  TT_UPPER, TT_LOWER, TT_EXACT
+//   age    2 bits  0 empty, 1 earlier search, 2 current search
+struct TTEntry {
+    uint64_t key;
+    int32_t score;
+    uint16_t move;
+    uint8_t depth;
+    uint8_t bound : 2;
+    uint8_t age : 2;
+};
+static_assert(sizeof(TTEntry) == 16, "table entries are 16 bytes");
+
+extern TTEntry tt[TT_ENTRIES];
+
+inline TTEntry* tt_slot(uint64_t key) { return &tt[key % TT_ENTRIES]; }
+inline void tt_prefetch(uint64_t key) { __builtin_prefetch(tt_slot(key)); }
+
+void tt_clear();   // every entry empty
+void tt_age();     // current entries become old
+// The entry of this key (made current), or nullptr.
+TTEntry* tt_probe(uint64_t key);
+void tt_store(uint64_t key, int score, uint16_t move, int depth, int bound);
+
+}  // namespace torlo

@@ -1,0 +1,57 @@
+// Codes and limits shared by every subsystem of the engine.
+#pragma once
+
+#include <cstdint>
+
+namespace torlo {
+
+// Piece codes, one byte per square of the board array.
+enum : uint8_t { PAWN = 0, KNIGHT = 1, BISHOP = 2, ROOK = 3, QUEEN = 4, KING = 5, EMPTY = 6, OFFBOARD = 255 };
+
+// Colour codes, one byte per square of the colour array. EMPTY (6) and
+// OFFBOARD (255) are shared with the piece codes; EMPTY also means "neither
+// colour" in computer_side.
+enum : uint8_t { WHITE = 0, BLACK = 1 };
+
+// Move type codes. A promotion is 10 + the code of the new piece (11..14).
+enum MoveType : int8_t {
+    NULL_MOVE = 0,
+    PAWN_PUSH = 1,
+    PAWN_CAPTURE = 2,
+    DOUBLE_PUSH = 3,
+    CASTLING = 4,
+    CAPTURE = 5,
+    EN_PASSANT = 6,
+    QUIET = 7,
+    PROMOTE_KNIGHT = 11,
+    PROMOTE_BISHOP = 12,
+    PROMOTE_ROOK = 13,
+    PROMOTE_QUEEN = 14,
+};
+
+// Castling right bits.
+enum : uint8_t { WHITE_KING_SIDE = 1, WHITE_QUEEN_SIDE = 2, BLACK_KING_SIDE = 4, BLACK_QUEEN_SIDE = 8 };
+
+// Transposition table bound kinds.
+enum : uint8_t { TT_UPPER = 0, TT_LOWER = 1, TT_EXACT = 2 };
+
+// Mailbox squares used by name.
+enum : uint8_t { A8 = 26, C8 = 28, D8 = 29, E8 = 30, F8 = 31, G8 = 32, H8 = 33,
+                 A1 = 110, B1 = 111, C1 = 112, D1 = 113, E1 = 114, F1 = 115, G1 = 116, H1 = 117 };
+
+constexpr int BOARD_SIZE = 144;         // 12 x 12 mailbox with a border two squares deep
+constexpr int FIRST_SQUARE = 26;        // a8
+constexpr int LAST_SQUARE = 117;        // h1
+constexpr int MAX_MOVES = 256;          // capacity of every move list
+constexpr int HISTORY_SIZE = 4096;      // undo records of the game and the search path
+constexpr int MAX_PLY = 128;            // deepest search ply
+constexpr int GAME_PLY_LIMIT = HISTORY_SIZE - MAX_PLY;  // longest game the engine accepts
+constexpr int LINE_SIZE = 256;          // input line buffer, terminator included
+constexpr int INFINITE_SCORE = 2147483647;
+constexpr int MATE_SCORE = 10000;
+constexpr uint16_t NO_MOVE_CODE = 0xFFFF;
+
+inline constexpr char piece_chars[] = "pnbrqk.";
+inline constexpr const char* ENGINE_NAME = "TORLO v0.41c";
+
+}  // namespace torlo

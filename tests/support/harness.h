@@ -1,0 +1,40 @@
+// Test support: runs engine sessions in-process with injected input and
+// captured output, and sets up positions.
+#pragma once
+
+#include <string>
+
+#include "board/board.h"
+
+namespace torlo::test {
+
+// Puts the engine in its start-up state (settings, new game, root moves)
+// without printing the start-up lines.
+void reset_engine();
+
+// Runs the main loop on the given input from the current state and returns
+// everything it printed.
+std::string run_session(const std::string& input);
+
+// Captures what fn prints.
+template <typename Fn>
+std::string capture(Fn fn);
+
+// Sets up a FEN position (reset first) and returns true when it was accepted.
+bool setup(const char* fen);
+
+// Finds the root move with this coordinate text (e2e4, e7e8q, e1g1).
+bool find_move(const char* text, Move* move);
+
+// Output capture plumbing used by capture().
+void begin_capture();
+std::string end_capture();
+
+template <typename Fn>
+std::string capture(Fn fn) {
+    begin_capture();
+    fn();
+    return end_capture();
+}
+
+}  // namespace torlo::test
