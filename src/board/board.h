@@ -111,6 +111,8 @@ uint16_t move_code(Move move);
 // history and regenerates root_moves. Returns 0 (changing nothing) when the
 // text holds no placement word.
 int setup_fen(const char* text);
+// The same setup without touching the book flag or the table.
+int place_fen(const char* text);
 
 // --- perft.cpp
 uint64_t perft(int depth);

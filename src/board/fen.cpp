@@ -96,7 +96,7 @@ uint8_t read_en_passant(const Field& f) {
 
 }  // namespace
 
-int setup_fen(const char* text) {
+int place_fen(const char* text) {
     Field placement, side, castling, en_passant;
     const char* p = next_field(text, placement);
     if (!placement.present()) return 0;
@@ -113,12 +113,16 @@ int setup_fen(const char* text) {
     pos.side = side.present() && static_cast<signed char>(*side.begin) <= 'd' ? BLACK : WHITE;
     pos.castle = read_castling(castling);
     pos.ep = read_en_passant(en_passant);
-
-    settings.use_book = 0;
-    tt_clear();
     set_hash();
     setup_ply = pos.ply;
     generate_root_moves();
+    return 1;
+}
+
+int setup_fen(const char* text) {
+    if (!place_fen(text)) return 0;
+    settings.use_book = 0;
+    tt_clear();
     return 1;
 }
 

@@ -110,7 +110,8 @@ int book_probe() {
     std::srand(static_cast<unsigned>(book_clock()));
     best_move = root_moves[candidates[std::rand() % found]];
     // Step 9.
-    if (settings.post_thinking) out(" 0 0 0 0 %s (book move)\n", move_text(best_move, 0));
+    if (settings.uci_mode) out("info string book move\n");
+    else if (settings.post_thinking) out(" 0 0 0 0 %s (book move)\n", move_text(best_move, 0));
     return found;
 }
 

@@ -13,6 +13,7 @@
 #include "interface/adjudicate.h"
 #include "interface/io.h"
 #include "interface/settings.h"
+#include "interface/uci.h"
 #include "search/search.h"
 #include "search/tt.h"
 
@@ -57,6 +58,10 @@ void engine_move() {
 }
 
 void handle_line() {
+    if (settings.uci_mode) {
+        uci_command(input_line);
+        return;
+    }
     if (input_line[0] == '\n') return;
     if (std::sscanf(input_line, "%255s", command_word) != 1) return;  // only white space
     if (looks_like_move(command_word)) {
@@ -79,11 +84,11 @@ void handle_line() {
 int run_engine() {
     quit_requested = false;
     while (!quit_requested) {
-        if (pos.side == settings.computer_side) {
+        if (!settings.uci_mode && pos.side == settings.computer_side) {
             engine_move();
             continue;
         }
-        if (!read_line(input_line, LINE_SIZE)) break;
+        if (!pending_line(input_line, LINE_SIZE) && !read_line(input_line, LINE_SIZE)) break;
         handle_line();
     }
     return 0;

@@ -34,6 +34,7 @@
 //   llist      -                 lists the legal moves
 //   perft      [n]               counts the move paths of length n
 //   bench      -                 fixed-depth searches of built-in positions
+//   uci        -                 switches to UCI mode for the rest of the run
 #include <cctype>
 #include <climits>
 #include <cstdio>
@@ -43,6 +44,7 @@
 #include "interface/engine.h"
 #include "interface/io.h"
 #include "interface/settings.h"
+#include "interface/uci.h"
 #include "search/search.h"
 #include "search/tt.h"
 
@@ -271,6 +273,7 @@ int execute_command(const char* w) {
     else if (is("llist")) list_moves(1);
     else if (is("perft")) perft_command();
     else if (is("bench")) bench_command();
+    else if (is("uci")) enter_uci();
     else return 0;
     return 1;
 }

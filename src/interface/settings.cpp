@@ -4,7 +4,7 @@
 
 namespace torlo {
 
-EngineSettings settings = {BLACK, 1, 32, 10, 0, 0, 1};
+EngineSettings settings = {BLACK, 1, 32, 10, 0, 0, 1, 0};
 
 void reset_game_settings() {
     settings.computer_side = BLACK;

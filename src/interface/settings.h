@@ -16,6 +16,7 @@ struct EngineSettings {
     int32_t xboard_mode;     // move lines in xboard form, no board after moves
     int32_t show_board;      // console: show the board after moves
     int32_t use_book;        // consult the opening book
+    int32_t uci_mode;        // the process speaks UCI (for the rest of its life)
 };
 
 extern EngineSettings settings;

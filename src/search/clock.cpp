@@ -16,6 +16,7 @@ int64_t stop_time = 0;
 int32_t abort_search = 0;
 bool use_deadline = true;
 uint64_t node_limit = 0;
+int64_t move_budget_ms = -1;
 void (*search_poll)() = nullptr;
 void (*thinking_printer)(int score, int64_t centiseconds) = nullptr;
 bool stop_requested = false;

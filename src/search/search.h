@@ -44,6 +44,7 @@ extern int64_t stop_time;      // deadline, monotonic milliseconds
 extern int32_t abort_search;
 extern bool use_deadline;      // false: no deadline (infinite analysis)
 extern uint64_t node_limit;    // stop at the first time check past this many nodes; 0 = none
+extern int64_t move_budget_ms; // time for this move in milliseconds; < 0: move_time seconds
 extern void (*search_poll)();  // called at every time check (input while searching); may stop
 extern bool stop_requested;    // set by stop_search(); the next time check ends the search
 // Replaces the xboard thinking line when set (another protocol's format).

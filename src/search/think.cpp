@@ -114,7 +114,7 @@ int think(char* out_text) {
             reset_search_tables();
             // Step 6. Clock.
             start_time = now_ms();
-            stop_time = start_time + static_cast<int64_t>(settings.move_time) * 1000;
+            stop_time = start_time + (move_budget_ms >= 0 ? move_budget_ms : static_cast<int64_t>(settings.move_time) * 1000);
             iteration_depth = 1;
             // Step 7. Iterate.
             if (settings.max_depth >= 1 && !iterate()) return 0;

@@ -15,7 +15,7 @@ std::FILE* capture_file = nullptr;
 }
 
 void reset_engine() {
-    settings = EngineSettings{BLACK, 1, 32, 10, 0, 0, 1};
+    settings = EngineSettings{BLACK, 1, 32, 10, 0, 0, 1, 0};
     resign_allowed = true;
     new_game();
     generate_root_moves();

@@ -1,0 +1,357 @@
+// UCI mode.
+//
+//   uci                 identification, options, uciok
+//   isready             readyok (also while searching)
+//   debug on|off        accepted silently
+//   setoption name OwnBook value true|false
+//   setoption name Clear Hash
+//   ucinewgame          new game: table cleared, book on again if OwnBook
+//   position startpos|fen <FEN> [moves m1 m2 ...]
+//   go [wtime btime winc binc movestogo movetime depth nodes infinite ponder]
+//   stop                ends the search; bestmove
+//   ponderhit           a ponder search becomes a timed one
+//   quit                ends the program (also while searching)
+#include "interface/uci.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+
+#include "board/board.h"
+#include "interface/engine.h"
+#include "interface/io.h"
+#include "interface/settings.h"
+#include "search/search.h"
+#include "search/tt.h"
+
+namespace torlo {
+
+namespace {
+
+constexpr const char* START_FEN = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+constexpr int64_t CLOCK_MARGIN_MS = 50;
+constexpr int64_t MAX_DIVISOR = 30;
+constexpr int PENDING_LINES = 32;
+
+bool own_book = true;
+
+// Lines read while searching that are not for the search itself.
+char pending[PENDING_LINES][LINE_SIZE];
+int pending_head = 0, pending_size = 0;
+
+// The running `go`.
+struct GoState {
+    bool searching = false;
+    bool pondering = false;   // go ponder, before ponderhit
+    bool infinite = false;    // go infinite
+    bool stopped = false;     // stop (or quit) received
+    int64_t budget_ms = -1;   // the time to use once timed; < 0 none
+};
+GoState go_state;
+
+inline bool is_blank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+
+// Next blank-separated token of *p into word (truncated to its size); false at the end.
+bool next_token(const char** p, char* word, int size) {
+    const char* s = *p;
+    while (*s && is_blank(*s)) ++s;
+    if (!*s) return false;
+    int len = 0;
+    while (*s && !is_blank(*s)) {
+        if (len < size - 1) word[len++] = *s;
+        ++s;
+    }
+    word[len] = 0;
+    *p = s;
+    return true;
+}
+
+// A clamped 64-bit number; 0 when malformed.
+int64_t parse_number(const char* w) {
+    const char* p = w;
+    bool negative = false;
+    if (*p == '+' || *p == '-') negative = *p++ == '-';
+    int64_t v = 0;
+    for (; std::isdigit(static_cast<unsigned char>(*p)); ++p) v = v < 1000000000000000LL ? v * 10 + (*p - '0') : v;
+    return negative ? -v : v;
+}
+
+void identify() {
+    out("id name %s\n", ENGINE_NAME);
+    out("id author the TORLO authors\n");
+    out("option name OwnBook type check default true\n");
+    out("option name Clear Hash type button\n");
+    out("uciok\n");
+}
+
+void print_info(int score, int64_t centiseconds) {
+    (void)centiseconds;
+    const int64_t ms = now_ms() - start_time;
+    char line[LINE_SIZE * 6];
+    int len = std::snprintf(line, sizeof line, "info depth %d score %s time %lld nodes %llu nps %llu pv",
+                            iteration_depth, uci_score(score), static_cast<long long>(ms),
+                            static_cast<unsigned long long>(nodes),
+                            static_cast<unsigned long long>(nodes * 1000 / static_cast<uint64_t>(ms > 0 ? ms : 1)));
+    for (int i = 0; i < pv_length[0] && len < static_cast<int>(sizeof line) - 8; ++i)
+        len += std::snprintf(line + len, sizeof line - static_cast<size_t>(len), " %s", move_uci(pv[0][i]));
+    out("%s\n", line);
+}
+
+// Commands that act at once while a search runs; others wait their turn.
+void poll_during_search() {
+    while (input_ready()) {
+        char line[LINE_SIZE];
+        if (!read_line(line, LINE_SIZE)) {  // end of input: finish this search, then leave
+            go_state.stopped = true;
+            stop_search();
+            return;
+        }
+        char word[LINE_SIZE] = "";
+        const char* p = line;
+        next_token(&p, word, LINE_SIZE);
+        if (std::strcmp(word, "isready") == 0) {
+            out("readyok\n");
+        } else if (std::strcmp(word, "stop") == 0) {
+            go_state.stopped = true;
+            stop_search();
+            return;  // what follows is read after bestmove
+        } else if (std::strcmp(word, "quit") == 0) {
+            go_state.stopped = true;
+            quit_requested = true;
+            stop_search();
+            return;
+        } else if (std::strcmp(word, "ponderhit") == 0) {
+            if (go_state.pondering) {
+                go_state.pondering = false;
+                use_deadline = true;
+                stop_time = now_ms() + (go_state.budget_ms >= 0 ? go_state.budget_ms : 10000);
+            }
+        } else if (word[0] && pending_size < PENDING_LINES) {
+            std::memcpy(pending[(pending_head + pending_size++) % PENDING_LINES], line, LINE_SIZE);
+        }
+    }
+}
+
+// After a search that ended by itself under `go infinite` or `go ponder`:
+// bestmove waits for stop (or ponderhit).
+void wait_for_stop() {
+    char line[LINE_SIZE];
+    while ((go_state.infinite || go_state.pondering) && !go_state.stopped) {
+        if (!read_line(line, LINE_SIZE)) return;
+        char word[LINE_SIZE] = "";
+        const char* p = line;
+        next_token(&p, word, LINE_SIZE);
+        if (std::strcmp(word, "stop") == 0) return;
+        if (std::strcmp(word, "ponderhit") == 0) return;
+        if (std::strcmp(word, "quit") == 0) {
+            quit_requested = true;
+            return;
+        }
+        if (std::strcmp(word, "isready") == 0) out("readyok\n");
+        else if (word[0] && pending_size < PENDING_LINES)
+            std::memcpy(pending[(pending_head + pending_size++) % PENDING_LINES], line, LINE_SIZE);
+    }
+}
+
+bool has_legal_move() {
+    for (int i = 0; i < move_count; ++i) {
+        if (make_move(root_moves[i])) {
+            unmake_move();
+            return true;
+        }
+    }
+    return false;
+}
+
+void go(const char* args) {
+    int64_t wtime = -1, btime = -1, winc = 0, binc = 0, movestogo = 0, movetime = -1, depth = -1, node_count = 0;
+    bool infinite = false, ponder = false;
+    char word[LINE_SIZE], value[LINE_SIZE];
+    const char* p = args;
+    while (next_token(&p, word, LINE_SIZE)) {
+        if (std::strcmp(word, "infinite") == 0) { infinite = true; continue; }
+        if (std::strcmp(word, "ponder") == 0) { ponder = true; continue; }
+        int64_t* target = std::strcmp(word, "wtime") == 0       ? &wtime
+                          : std::strcmp(word, "btime") == 0     ? &btime
+                          : std::strcmp(word, "winc") == 0      ? &winc
+                          : std::strcmp(word, "binc") == 0      ? &binc
+                          : std::strcmp(word, "movestogo") == 0 ? &movestogo
+                          : std::strcmp(word, "movetime") == 0  ? &movetime
+                          : std::strcmp(word, "depth") == 0     ? &depth
+                          : std::strcmp(word, "nodes") == 0     ? &node_count
+                                                                : nullptr;
+        if (target && next_token(&p, value, LINE_SIZE)) *target = parse_number(value);
+    }
+
+    generate_root_moves();
+    if (!has_legal_move()) {
+        out("bestmove 0000\n");
+        return;
+    }
+
+    // The limits of this search.
+    const int64_t time_left = pos.side == WHITE ? wtime : btime;
+    const int64_t increment = pos.side == WHITE ? winc : binc;
+    int64_t budget = -1;
+    if (movetime >= 0) budget = movetime;
+    else if (time_left >= 0) budget = clock_budget(time_left, increment, movestogo);
+    const bool limited = budget >= 0 || depth >= 0 || node_count > 0 || infinite || ponder;
+    if (!limited) budget = static_cast<int64_t>(settings.move_time) * 1000;
+
+    go_state = GoState{};
+    go_state.searching = true;
+    go_state.infinite = infinite;
+    go_state.pondering = ponder;
+    go_state.budget_ms = budget;
+    use_deadline = !(infinite || ponder) && budget >= 0;
+    move_budget_ms = budget >= 0 ? budget : 0;
+    node_limit = node_count > 0 ? static_cast<uint64_t>(node_count) : 0;
+    const int32_t saved_depth = settings.max_depth;
+    if (depth >= 0) settings.max_depth = depth > 1000 ? 1000 : static_cast<int32_t>(depth);
+
+    settings.computer_side = pos.side;  // the engine is the side to move (book's ply rule)
+    char text[LINE_SIZE];
+    think(text);
+    settings.computer_side = EMPTY;
+    settings.max_depth = saved_depth;
+    use_deadline = true;
+    move_budget_ms = -1;
+    node_limit = 0;
+    generate_root_moves();
+
+    if (!go_state.stopped && !quit_requested) wait_for_stop();
+    go_state.searching = false;
+    if (quit_requested) return;
+    out("bestmove %s\n", move_uci(best_move));
+}
+
+void set_position(const char* args) {
+    char word[LINE_SIZE];
+    const char* p = args;
+    if (!next_token(&p, word, LINE_SIZE)) return;
+    const bool startpos = std::strcmp(word, "startpos") == 0;
+    if (!startpos && std::strcmp(word, "fen") != 0) {
+        out("info string unknown position: %s\n", word);
+        return;
+    }
+    // The FEN runs up to the word "moves".
+    char fen[LINE_SIZE] = "";
+    const char* moves = std::strstr(p, "moves");
+    while (moves && !(moves == p || is_blank(moves[-1]))) moves = std::strstr(moves + 1, "moves");
+    if (!startpos) {
+        const size_t len = static_cast<size_t>((moves ? moves : p + std::strlen(p)) - p);
+        std::memcpy(fen, p, len < LINE_SIZE - 1 ? len : LINE_SIZE - 1);
+        fen[len < LINE_SIZE - 1 ? len : LINE_SIZE - 1] = 0;
+        const char* q = fen;
+        char probe[LINE_SIZE];
+        if (!next_token(&q, probe, LINE_SIZE)) {
+            out("info string missing FEN\n");
+            return;
+        }
+    }
+    // A fresh game from this position, as a new game followed by setboard,
+    // keeping the table.
+    pos.ply = 0;
+    setup_ply = 0;
+    pos.fifty_counter = 0;
+    pos.piece_material[WHITE] = pos.piece_material[BLACK] = 10;
+    place_fen(startpos ? START_FEN : fen);
+    if (!startpos) settings.use_book = 0;
+
+    if (!moves) return;
+    p = moves + 5;
+    while (next_token(&p, word, LINE_SIZE)) {
+        if (!looks_like_move(word) || pos.ply >= GAME_PLY_LIMIT || !play_user_move(word)) {
+            out("info string illegal move: %s\n", word);
+            generate_root_moves();
+            return;
+        }
+        generate_root_moves();
+    }
+}
+
+void set_option(const char* args) {
+    // setoption name <name...> [value <value>]
+    const char* name = std::strstr(args, "name");
+    if (!name) return;
+    name += 4;
+    while (*name && is_blank(*name)) ++name;
+    const char* value = std::strstr(name, " value");
+    const size_t name_len = static_cast<size_t>((value ? value : name + std::strlen(name)) - name);
+    char option[LINE_SIZE];
+    std::snprintf(option, sizeof option, "%.*s", static_cast<int>(name_len), name);
+    for (size_t n = std::strlen(option); n > 0 && is_blank(option[n - 1]); --n) option[n - 1] = 0;
+    char v[LINE_SIZE] = "";
+    if (value) {
+        const char* q = value + 6;
+        next_token(&q, v, LINE_SIZE);
+    }
+    if (std::strcmp(option, "OwnBook") == 0) {
+        if (std::strcmp(v, "true") == 0) own_book = true;
+        else if (std::strcmp(v, "false") == 0) own_book = false;
+        if (!own_book) settings.use_book = 0;
+    } else if (std::strcmp(option, "Clear Hash") == 0) {
+        tt_clear();
+    }
+}
+
+}  // namespace
+
+int64_t clock_budget(int64_t time_left, int64_t increment, int64_t moves_to_go) {
+    int64_t divisor = moves_to_go > 0 ? moves_to_go + 1 : MAX_DIVISOR;
+    if (divisor > MAX_DIVISOR) divisor = MAX_DIVISOR;
+    int64_t budget = time_left / divisor + (increment > 0 ? increment * 3 / 4 : 0);
+    if (budget > time_left - CLOCK_MARGIN_MS) budget = time_left - CLOCK_MARGIN_MS;
+    return budget < 1 ? 1 : budget;
+}
+
+const char* uci_score(int score) {
+    static char text[32];
+    if (score >= MATE_SCORE - MAX_PLY) std::snprintf(text, sizeof text, "mate %d", (MATE_SCORE - score + 1) / 2);
+    else if (score <= -MATE_SCORE + MAX_PLY) std::snprintf(text, sizeof text, "mate %d", -((MATE_SCORE + score + 1) / 2));
+    else std::snprintf(text, sizeof text, "cp %d", score);
+    return text;
+}
+
+bool pending_line(char* buf, int size) {
+    if (pending_size == 0) return false;
+    std::snprintf(buf, static_cast<size_t>(size), "%s", pending[pending_head]);
+    pending_head = (pending_head + 1) % PENDING_LINES;
+    --pending_size;
+    return true;
+}
+
+void enter_uci() {
+    settings.uci_mode = 1;
+    settings.xboard_mode = 0;
+    settings.show_board = 0;
+    settings.post_thinking = 1;
+    settings.computer_side = EMPTY;
+    resign_allowed = false;
+    thinking_printer = print_info;
+    search_poll = poll_during_search;
+    identify();
+}
+
+void uci_command(const char* line) {
+    char word[LINE_SIZE];
+    const char* p = line;
+    if (!next_token(&p, word, LINE_SIZE)) return;
+    auto is = [&word](const char* w) { return std::strcmp(word, w) == 0; };
+    if (is("uci")) identify();
+    else if (is("isready")) out("readyok\n");
+    else if (is("quit")) quit_requested = true;
+    else if (is("debug")) return;
+    else if (is("setoption")) set_option(p);
+    else if (is("ucinewgame")) {
+        new_game();
+        settings.use_book = own_book;
+        settings.computer_side = EMPTY;
+        generate_root_moves();
+    } else if (is("position")) set_position(p);
+    else if (is("go")) go(p);
+    else if (is("stop") || is("ponderhit")) return;  // no search is running
+    else out("info string unknown command: %s\n", word);
+}
+
+}  // namespace torlo
