@@ -101,9 +101,13 @@ void print_info(int score, int64_t centiseconds) {
 void poll_during_search() {
     while (input_ready()) {
         char line[LINE_SIZE];
-        if (!read_line(line, LINE_SIZE)) {  // end of input: finish this search, then leave
-            go_state.stopped = true;
-            stop_search();
+        if (!read_line(line, LINE_SIZE)) {
+            // End of input: a bounded search finishes; one that would wait for
+            // stop forever ends now.
+            if (go_state.infinite || go_state.pondering) {
+                go_state.stopped = true;
+                stop_search();
+            }
             return;
         }
         char word[LINE_SIZE] = "";
@@ -319,6 +323,16 @@ bool pending_line(char* buf, int size) {
     pending_head = (pending_head + 1) % PENDING_LINES;
     --pending_size;
     return true;
+}
+
+void reset_uci() {
+    settings.uci_mode = 0;
+    own_book = true;
+    pending_head = pending_size = 0;
+    go_state = GoState{};
+    resign_allowed = true;
+    thinking_printer = nullptr;
+    search_poll = nullptr;
 }
 
 void enter_uci() {

@@ -12,6 +12,10 @@ void uci_command(const char* line);   // one input line in UCI mode
 // Lines that arrived while a search was running and wait their turn.
 bool pending_line(char* buf, int size);
 
+// Back to the start-up state of the UCI module (console mode, no hooks);
+// for tests that run many sessions in one process.
+void reset_uci();
+
 // The search budget for `go` with clock times, in milliseconds: the side's
 // time over movestogo + 1 (at most 30) or 30, plus three quarters of the
 // increment, never more than the time left minus 50 ms, never below 1 ms.

@@ -6,6 +6,7 @@
 #include "interface/engine.h"
 #include "interface/io.h"
 #include "interface/settings.h"
+#include "interface/uci.h"
 #include "search/search.h"
 
 namespace torlo::test {
@@ -15,8 +16,8 @@ std::FILE* capture_file = nullptr;
 }
 
 void reset_engine() {
+    reset_uci();
     settings = EngineSettings{BLACK, 1, 32, 10, 0, 0, 1, 0};
-    resign_allowed = true;
     new_game();
     generate_root_moves();
     set_output(stdout);

@@ -1,0 +1,159 @@
+#!/usr/bin/env python3
+"""UCI mode through the real program over pipes: input is read while the
+engine searches (isready, stop, quit), `go infinite` waits for stop, and a
+timed search keeps to its clock."""
+import os
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import queue
+
+
+class Engine:
+    def __init__(self, path, cwd):
+        self.proc = subprocess.Popen([path], cwd=cwd, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                     stderr=subprocess.PIPE, text=True, bufsize=1)
+        self.lines = queue.Queue()
+        threading.Thread(target=self._reader, daemon=True).start()
+
+    def _reader(self):
+        for line in self.proc.stdout:
+            self.lines.put(line.rstrip("\n"))
+        self.lines.put(None)
+
+    def send(self, text):
+        self.proc.stdin.write(text + "\n")
+        self.proc.stdin.flush()
+
+    def expect(self, predicate, timeout):
+        """Returns the first line satisfying predicate, failing after timeout seconds."""
+        deadline = time.time() + timeout
+        while True:
+            left = deadline - time.time()
+            if left <= 0:
+                raise AssertionError("timed out waiting for a line")
+            try:
+                line = self.lines.get(timeout=left)
+            except queue.Empty:
+                raise AssertionError("timed out waiting for a line")
+            if line is None:
+                raise AssertionError("engine closed its output")
+            if predicate(line):
+                return line
+
+    def no_line(self, predicate, seconds):
+        """Fails if a line satisfying predicate arrives within the time."""
+        deadline = time.time() + seconds
+        while time.time() < deadline:
+            try:
+                line = self.lines.get(timeout=max(0.01, deadline - time.time()))
+            except queue.Empty:
+                return
+            if line is not None and predicate(line):
+                raise AssertionError("unexpected line: " + line)
+
+    def finish(self, timeout=10):
+        code = self.proc.wait(timeout=timeout)
+        err = self.proc.stderr.read()
+        assert code == 0, "exit code %d" % code
+        assert err == "", "standard error: %r" % err
+
+
+def start(path, cwd):
+    e = Engine(path, cwd)
+    e.send("uci")
+    e.expect(lambda l: l == "uciok", 10)
+    e.send("setoption name OwnBook value false")
+    return e
+
+
+def test_stop_ends_infinite_search(path, cwd):
+    e = start(path, cwd)
+    e.send("position startpos moves e2e4")
+    e.send("go infinite")
+    e.expect(lambda l: l.startswith("info depth"), 10)
+    e.no_line(lambda l: l.startswith("bestmove"), 1.5)  # no bestmove until stop
+    e.send("isready")
+    t0 = time.time()
+    e.expect(lambda l: l == "readyok", 2)  # answered while searching
+    assert time.time() - t0 < 1.0, "isready answered late"
+    e.send("stop")
+    t0 = time.time()
+    e.expect(lambda l: l.startswith("bestmove "), 3)
+    assert time.time() - t0 < 1.0, "stop answered late"
+    e.send("isready")
+    e.expect(lambda l: l == "readyok", 2)
+    e.send("quit")
+    e.finish()
+
+
+def test_quit_during_search_exits_at_once(path, cwd):
+    e = start(path, cwd)
+    e.send("position startpos")
+    e.send("go infinite")
+    e.expect(lambda l: l.startswith("info depth"), 10)
+    t0 = time.time()
+    e.send("quit")
+    e.finish(timeout=3)
+    assert time.time() - t0 < 2.0
+
+
+def test_movetime_is_kept(path, cwd):
+    e = start(path, cwd)
+    e.send("position startpos")
+    t0 = time.time()
+    e.send("go movetime 700")
+    e.expect(lambda l: l.startswith("bestmove "), 5)
+    elapsed = time.time() - t0
+    assert 0.6 < elapsed < 2.0, "movetime 700 took %.2f s" % elapsed
+    e.send("quit")
+    e.finish()
+
+
+def test_clock_search_keeps_to_its_budget(path, cwd):
+    e = start(path, cwd)
+    e.send("position startpos moves e2e4 e7e5")
+    t0 = time.time()
+    e.send("go wtime 3000 btime 3000 winc 0 binc 0")  # a thirtieth: 100 ms
+    e.expect(lambda l: l.startswith("bestmove "), 5)
+    assert time.time() - t0 < 1.5
+    e.send("go wtime 30 btime 30")  # less than the margin: still a move, at once
+    e.expect(lambda l: l.startswith("bestmove ") and l != "bestmove 0000", 5)
+    e.send("quit")
+    e.finish()
+
+
+def test_ponderhit_turns_ponder_into_timed_search(path, cwd):
+    e = start(path, cwd)
+    e.send("position startpos moves e2e4")
+    e.send("go ponder wtime 2000 btime 2000")
+    e.expect(lambda l: l.startswith("info depth"), 10)
+    e.no_line(lambda l: l.startswith("bestmove"), 1.0)
+    t0 = time.time()
+    e.send("ponderhit")
+    e.expect(lambda l: l.startswith("bestmove "), 5)
+    assert time.time() - t0 < 1.5
+    e.send("quit")
+    e.finish()
+
+
+def main():
+    path = os.path.abspath(sys.argv[1])
+    tests = [v for k, v in sorted(globals().items()) if k.startswith("test_")]
+    failed = 0
+    with tempfile.TemporaryDirectory() as cwd:
+        for t in tests:
+            try:
+                t(path, cwd)
+                print("ok", t.__name__)
+            except AssertionError as ex:
+                failed += 1
+                print("FAIL", t.__name__, ex)
+    print("%d passed, %d failed" % (len(tests) - failed, failed))
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
