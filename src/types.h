@@ -52,6 +52,11 @@ constexpr int MATE_SCORE = 10000;
 constexpr uint16_t NO_MOVE_CODE = 0xFFFF;
 
 inline constexpr char piece_chars[] = "pnbrqk.";
+
+// 32-bit addition that wraps instead of overflowing (ordering scores).
+constexpr int32_t wrapping_add(int32_t a, int32_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
 inline constexpr const char* ENGINE_NAME = "TORLO v0.41c";
 
 }  // namespace torlo

@@ -32,9 +32,10 @@ inline void write_move(Writer& w, int from, int to, int type) {
     } else {
         score = history_score[from][to];
         if (pos.board[to] != EMPTY) score = piece_value[pos.board[to]] - piece_value[pos.board[from]] + 10000;
-        if (same_squares(w.k1, from, to)) score += 1000;
-        else if (same_squares(w.k2, from, to)) score += 500;
-        else if (same_squares(w.k3, from, to)) score += 250;
+        // History scores wrap at 32 bits, so the bonus is added with wrapping too.
+        if (same_squares(w.k1, from, to)) score = wrapping_add(score, 1000);
+        else if (same_squares(w.k2, from, to)) score = wrapping_add(score, 500);
+        else if (same_squares(w.k3, from, to)) score = wrapping_add(score, 250);
     }
     Move& m = w.list[w.count++];
     m.from = static_cast<uint8_t>(from);

@@ -261,6 +261,7 @@ void set_position(const char* args) {
     pos.piece_material[WHITE] = pos.piece_material[BLACK] = 10;
     place_fen(startpos ? START_FEN : fen);
     if (!startpos) settings.use_book = 0;
+    else if (!moves) settings.use_book = own_book;  // the start of a game: the book is open again
 
     if (!moves) return;
     p = moves + 5;

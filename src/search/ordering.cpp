@@ -21,7 +21,7 @@ void sort_pv(Move* list, int count) {
     const Move& prev = pv[0][search_ply()];
     for (int i = 0; i < count; ++i) {
         if (list[i].from == prev.from && list[i].to == prev.to) {
-            list[i].score += 1000000;
+            list[i].score = wrapping_add(list[i].score, 1000000);
             follow_pv = 1;
             return;
         }
