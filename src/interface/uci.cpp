@@ -157,16 +157,6 @@ void wait_for_stop() {
     }
 }
 
-bool has_legal_move() {
-    for (int i = 0; i < move_count; ++i) {
-        if (make_move(root_moves[i])) {
-            unmake_move();
-            return true;
-        }
-    }
-    return false;
-}
-
 void go(const char* args) {
     int64_t wtime = -1, btime = -1, winc = 0, binc = 0, movestogo = 0, movetime = -1, depth = -1, node_count = 0;
     bool infinite = false, ponder = false;

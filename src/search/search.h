@@ -62,6 +62,7 @@ int quiesce(int qdepth, int alpha, int beta);
 // --- think.cpp
 extern bool resign_allowed;    // false in protocols where the engine never resigns
 int think(char* out_text);
+bool has_legal_move();         // some move of root_moves is legal
 void pv_from_tt();
 
 // --- bench.cpp

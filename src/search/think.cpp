@@ -40,12 +40,6 @@ void ensure_legal_best_move() {
     }
 }
 
-bool has_legal_move() {
-    for (int i = 0; i < move_count; ++i)
-        if (is_legal_root_move(root_moves[i])) return true;
-    return false;
-}
-
 // Returns false when the engine resigned.
 bool iterate() {
     int alpha = -INFINITE_SCORE, beta = INFINITE_SCORE;
@@ -76,6 +70,12 @@ bool iterate() {
 }  // namespace
 
 bool resign_allowed = true;
+
+bool has_legal_move() {
+    for (int i = 0; i < move_count; ++i)
+        if (is_legal_root_move(root_moves[i])) return true;
+    return false;
+}
 
 void pv_from_tt() {
     const TTEntry* e = tt_probe(pos.hash_key);
