@@ -77,12 +77,12 @@ def test_stop_ends_infinite_search(path, cwd):
     e.no_line(lambda l: l.startswith("bestmove"), 1.5)  # no bestmove until stop
     e.send("isready")
     t0 = time.time()
-    e.expect(lambda l: l == "readyok", 2)  # answered while searching
-    assert time.time() - t0 < 1.0, "isready answered late"
+    e.expect(lambda l: l == "readyok", 5)  # answered while searching
+    assert time.time() - t0 < 3.0, "isready answered late"
     e.send("stop")
     t0 = time.time()
-    e.expect(lambda l: l.startswith("bestmove "), 3)
-    assert time.time() - t0 < 1.0, "stop answered late"
+    e.expect(lambda l: l.startswith("bestmove "), 5)
+    assert time.time() - t0 < 3.0, "stop answered late"
     e.send("isready")
     e.expect(lambda l: l == "readyok", 2)
     e.send("quit")
@@ -97,7 +97,7 @@ def test_quit_during_search_exits_at_once(path, cwd):
     t0 = time.time()
     e.send("quit")
     e.finish(timeout=3)
-    assert time.time() - t0 < 2.0
+    assert time.time() - t0 < 4.0
 
 
 def test_movetime_is_kept(path, cwd):
@@ -107,7 +107,7 @@ def test_movetime_is_kept(path, cwd):
     e.send("go movetime 700")
     e.expect(lambda l: l.startswith("bestmove "), 5)
     elapsed = time.time() - t0
-    assert 0.6 < elapsed < 2.0, "movetime 700 took %.2f s" % elapsed
+    assert 0.6 < elapsed < 4.0, "movetime 700 took %.2f s" % elapsed
     e.send("quit")
     e.finish()
 
@@ -118,7 +118,7 @@ def test_clock_search_keeps_to_its_budget(path, cwd):
     t0 = time.time()
     e.send("go wtime 3000 btime 3000 winc 0 binc 0")  # a thirtieth: 100 ms
     e.expect(lambda l: l.startswith("bestmove "), 5)
-    assert time.time() - t0 < 1.5
+    assert time.time() - t0 < 4.0
     e.send("go wtime 30 btime 30")  # less than the margin: still a move, at once
     e.expect(lambda l: l.startswith("bestmove ") and l != "bestmove 0000", 5)
     e.send("quit")
@@ -134,7 +134,7 @@ def test_ponderhit_turns_ponder_into_timed_search(path, cwd):
     t0 = time.time()
     e.send("ponderhit")
     e.expect(lambda l: l.startswith("bestmove "), 5)
-    assert time.time() - t0 < 1.5
+    assert time.time() - t0 < 4.0
     e.send("quit")
     e.finish()
 
