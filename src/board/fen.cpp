@@ -110,6 +110,7 @@ int place_fen(const char* text) {
     next_field(p, en_passant);
 
     place_pieces(placement);
+    repair_king_squares();  // a later letter may have replaced a king just placed
     pos.side = side.present() && static_cast<signed char>(*side.begin) <= 'd' ? BLACK : WHITE;
     pos.castle = read_castling(castling);
     pos.ep = read_en_passant(en_passant);

@@ -72,7 +72,8 @@ int play_user_move(const char* text) {
         default: break;
     }
     for (int i = 0; i < move_count; ++i) {
-        Move& m = root_moves[i];
+        // A copy: the promotion letter must not change the list when the move is refused.
+        Move m = root_moves[i];
         if (m.from != from || m.to != to) continue;
         if (m.type > 10 && promotion) m.type = static_cast<int8_t>(promotion);
         if (make_move(m)) return 1;
