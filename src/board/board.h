@@ -73,6 +73,9 @@ bool position_is_ok();         // invariants: arrays agree, kings, key
 // Points king_sq of each colour at a king of that colour when the recorded
 // square no longer holds one (after the edit language moved kings around).
 void repair_king_squares();
+// Empties the square of the colour's king, if king_sq holds one: a side has
+// at most one king, so placing a king moves it (king_sq follows one king).
+void remove_king(int colour);
 
 // --- attacks.cpp
 int square_attacked(int target, int colour);

@@ -55,6 +55,7 @@ void place_pieces(const Field& f) {
         if (piece < 0) continue;
         const int sq = 26 + 12 * (index / 8) + index % 8;
         const int colour = upper ? WHITE : BLACK;
+        if (piece == KING) remove_king(colour);
         pos.board[sq] = static_cast<uint8_t>(piece);
         pos.color[sq] = static_cast<uint8_t>(colour);
         if (piece == KING) pos.king_sq[colour] = static_cast<uint8_t>(sq);
@@ -95,6 +96,11 @@ uint8_t read_en_passant(const Field& f) {
 }
 
 }  // namespace
+
+void remove_king(int colour) {
+    const int sq = pos.king_sq[colour];
+    if (pos.board[sq] == KING && pos.color[sq] == colour) pos.board[sq] = pos.color[sq] = EMPTY;
+}
 
 int place_fen(const char* text) {
     Field placement, side, castling, en_passant;

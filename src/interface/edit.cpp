@@ -54,6 +54,7 @@ void edit_mode() {
             const int sq = word_square(word + 1);
             if (!sq) continue;
             const int piece = static_cast<int>(at - "PNBRQK");
+            if (piece == KING) remove_king(colour);
             pos.board[sq] = static_cast<uint8_t>(piece);
             pos.color[sq] = static_cast<uint8_t>(colour);
             if (piece == KING) pos.king_sq[colour] = static_cast<uint8_t>(sq);

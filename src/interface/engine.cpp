@@ -48,7 +48,10 @@ void engine_move() {
         return;
     }
     if (!think(input_line)) return;  // resigned, or no legal move (result printed)
-    make_move(best_move);
+    if (!make_move(best_move)) {       // never expected: think yields legal moves only
+        settings.computer_side = EMPTY;
+        return;
+    }
     const int number = (pos.ply + 1) / 2;
     if (settings.xboard_mode) out("%d. ... %s\n", number, input_line);
     else if (settings.show_board) print_board();

@@ -113,6 +113,10 @@ const char* after_word(const char* line, const char* word) {
 }
 
 void set_side(int side) {
+    // When the move passes to the other colour, the moves before the change
+    // can no longer be taken back (the wrong side would get the move) nor
+    // compared as repetitions: they belong to another game.
+    if (pos.side != side) setup_ply = pos.ply;
     pos.side = static_cast<uint8_t>(side);
     pos.ep = 0;  // a stale en-passant square would belong to the other side
     set_hash();

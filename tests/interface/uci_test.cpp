@@ -1,10 +1,13 @@
-// UCI mode: identification, positions, searches, output forms and the clock.
+// UCI mode: the clock budget and score text, identification, positions,
+// searches and their output, and agreement with the xboard search.
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "board/board.h"
 #include "book/book.h"
 #include "interface/settings.h"
 #include "interface/uci.h"
@@ -12,13 +15,6 @@
 
 namespace torlo {
 namespace {
-
-constexpr const char* IDENTIFICATION =
-    "id name TORLO v0.41c\n"
-    "id author the TORLO authors\n"
-    "option name OwnBook type check default true\n"
-    "option name Clear Hash type button\n"
-    "uciok\n";
 
 std::string uci_session(const std::string& input) {
     test::reset_engine();
@@ -32,189 +28,97 @@ std::vector<std::string> lines_of(const std::string& text) {
     return lines;
 }
 
-std::string last_line(const std::string& text) {
-    const auto lines = lines_of(text);
-    return lines.empty() ? "" : lines.back();
+TEST(UciClock, BudgetIsAThirtiethPlusThreeQuartersOfTheIncrementKeeping50Ms) {
+    const struct { int64_t time, increment, moves_to_go, budget; } cases[] = {
+        {60000, 0, 0, 2000},   {60000, 1000, 0, 2750}, {60000, 0, 9, 6000},  // movestogo 9: over 10
+        {60000, 0, 100, 2000}, {60000, 0, 1, 30000},                          // never over more than 30
+        {1000, 5000, 0, 950},  {100, 0, 1, 50},                               // at most time left - 50
+        {40, 0, 0, 1},         {0, 0, 0, 1},          {-500, 0, 0, 1},        // never 0 or less
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(clock_budget(c.time, c.increment, c.moves_to_go), c.budget) << c.time << " " << c.moves_to_go;
 }
 
-TEST(UciClock, BudgetIsAThirtiethPlusThreeQuartersOfTheIncrement) {
-    EXPECT_EQ(clock_budget(60000, 0, 0), 2000);
-    EXPECT_EQ(clock_budget(60000, 1000, 0), 2750);
-    EXPECT_EQ(clock_budget(60000, 0, 9), 6000);    // movestogo 9: divided by 10
-    EXPECT_EQ(clock_budget(60000, 0, 100), 2000);  // the divisor never exceeds 30
-    EXPECT_EQ(clock_budget(60000, 0, 1), 30000);
+TEST(UciScore, MateScoresCountMovesCentipawnsOtherwise) {
+    const struct { int score; const char* text; } cases[] = {
+        {25, "cp 25"}, {-9000, "cp -9000"}, {9999, "mate 1"}, {9997, "mate 2"}, {-9998, "mate -1"}, {-9996, "mate -2"},
+    };
+    for (const auto& c : cases) EXPECT_STREQ(uci_score(c.score), c.text) << c.score;
 }
 
-TEST(UciClock, BudgetKeepsFiftyMillisecondsAndNeverForfeits) {
-    EXPECT_EQ(clock_budget(1000, 5000, 0), 950);  // increment large: capped at time left - 50
-    EXPECT_EQ(clock_budget(100, 0, 1), 50);
-    EXPECT_EQ(clock_budget(40, 0, 0), 1);  // less than the margin: the shortest search, never negative
-    EXPECT_EQ(clock_budget(0, 0, 0), 1);
-    EXPECT_EQ(clock_budget(-500, 0, 0), 1);
-}
-
-TEST(UciScore, MateScoresCountMovesAndCentipawnsOtherwise) {
-    EXPECT_STREQ(uci_score(25), "cp 25");
-    EXPECT_STREQ(uci_score(-9000), "cp -9000");
-    EXPECT_STREQ(uci_score(9999), "mate 1");   // mate at ply 1
-    EXPECT_STREQ(uci_score(9997), "mate 2");   // mate at ply 3
-    EXPECT_STREQ(uci_score(-9998), "mate -1"); // mated at ply 2
-    EXPECT_STREQ(uci_score(-9996), "mate -2");
-}
-
-TEST(UciSession, IdentifiesItselfAndAnswersIsReady) {
-    const std::string out = uci_session("isready\nuci\ndebug on\n");
-    EXPECT_EQ(out, std::string(IDENTIFICATION) + "readyok\n" + IDENTIFICATION);
+TEST(UciSession, IdentifiesItselfAndReportsUnknownCommands) {
+    const std::string id =
+        "id name TORLO v0.41c\nid author the TORLO authors\n"
+        "option name OwnBook type check default true\noption name Clear Hash type button\nuciok\n";
+    EXPECT_EQ(uci_session("isready\ndebug on\nfoo bar\nboard\ne2e4\n"),
+              id + "readyok\ninfo string unknown command: foo\ninfo string unknown command: board\n"
+                   "info string unknown command: e2e4\n");
     EXPECT_EQ(settings.uci_mode, 1);
 }
 
-TEST(UciSession, UnknownWordsAndConsoleCommandsAreReported) {
-    EXPECT_EQ(uci_session("foo bar\nboard\ne2e4\n"),
-              std::string(IDENTIFICATION) +
-                  "info string unknown command: foo\n"
-                  "info string unknown command: board\n"
-                  "info string unknown command: e2e4\n");
-}
-
-TEST(UciSession, PositionReplaysMovesAndStopsAtAnIllegalOne) {
-    const std::string out = uci_session("position startpos moves e2e4 e7e5 g1f3 e7e5 b8c6\n");
-    EXPECT_EQ(last_line(out), "info string illegal move: e7e5");
-    EXPECT_EQ(pos.ply, 3);
-    EXPECT_EQ(pos.side, BLACK);
-    EXPECT_TRUE(position_is_ok());
-}
-
-TEST(UciSession, CastlingIsTypedAsTheKingsMove) {
+TEST(UciSession, PositionReplaysMovesCastlingAsKingMoveAndStopsAtAnIllegalOne) {
     uci_session("position startpos moves e2e4 e7e5 g1f3 b8c6 f1c4 g8f6 e1g1\n");
     EXPECT_EQ(pos.ply, 7);
-    EXPECT_EQ(pos.board[G1], KING);
-    EXPECT_EQ(pos.board[F1], ROOK);
+    EXPECT_TRUE(pos.board[G1] == KING && pos.board[F1] == ROOK && pos.board[H1] == EMPTY);
+    const std::string out = test::run_session("position startpos moves e2e4 e7e5 g1f3 e7e5 b8c6\n");
+    EXPECT_EQ(out, "info string illegal move: e7e5\n");
+    EXPECT_TRUE(pos.ply == 3 && pos.side == BLACK && position_is_ok());
 }
 
-TEST(UciSession, PositionKeepsTheGameHistoryForRepetition) {
-    // The knight shuffle twice: the start position occurs for the third time.
-    uci_session("position startpos moves g1f3 g8f6 f3g1 f6g8 g1f3 g8f6 f3g1 f6g8\n");
-    EXPECT_EQ(pos.ply, 8);
-    EXPECT_EQ(pos.fifty_counter, 8);
+TEST(UciSession, BestMoveForPromotionMateAndStalemate) {
+    const std::string promotion = uci_session("position fen 8/P7/8/8/8/8/k7/7K w - - 0 1\ngo depth 3\n");
+    EXPECT_EQ(lines_of(promotion).back(), "bestmove a7a8q");
+    // Checkmated, then stalemated: the null move and no result line.
+    EXPECT_EQ(test::run_session("position startpos moves f2f3 e7e5 g2g4 d8h4\ngo depth 3\n"
+                                "position fen 7k/5Q2/6K1/8/8/8/8/8 b - - 0 1\ngo depth 3\n"),
+              "bestmove 0000\nbestmove 0000\n");
 }
 
-TEST(UciSession, FenPositionSwitchesTheBookOff) {
-    uci_session("position fen rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1\n");
-    EXPECT_EQ(settings.use_book, 0);
-    EXPECT_EQ(pos.side, BLACK);
-}
-
-TEST(UciSession, PromotionIsPrintedWithItsLetter) {
-    const std::string out = uci_session("position fen 8/P7/8/8/8/8/k7/7K w - - 0 1\ngo depth 3\n");
-    EXPECT_EQ(last_line(out), "bestmove a7a8q");
-}
-
-TEST(UciSession, NoLegalMoveGivesNullBestMove) {
-    // Black is checkmated (fool's mate).
-    const std::string out =
-        uci_session("position startpos moves f2f3 e7e5 g2g4 d8h4\ngo depth 3\n"
-                    "position fen 7k/5Q2/6K1/8/8/8/8/8 b - - 0 1\ngo depth 3\n");
-    const auto lines = lines_of(out);
-    ASSERT_GE(lines.size(), 2u);
-    EXPECT_EQ(lines[lines.size() - 2], "bestmove 0000");
-    EXPECT_EQ(lines.back(), "bestmove 0000");  // stalemate
-    EXPECT_EQ(out.find("1-0"), std::string::npos);
-    EXPECT_EQ(out.find("Stalemate"), std::string::npos);
-}
-
-// A coordinate move: e2e4, e7e8q.
-bool is_uci_move(const std::string& m) {
-    return (m.size() == 4 || (m.size() == 5 && std::string("nbrq").find(m[4]) != std::string::npos)) &&
-           looks_like_move(m.c_str());
-}
-
-bool is_bestmove_line(const std::string& line) {
-    return line.rfind("bestmove ", 0) == 0 && is_uci_move(line.substr(9));
-}
-
-// "info depth D score cp S|mate N time T nodes N nps N pv m1 m2 ..."
-bool is_info_line(const std::string& line) {
-    std::istringstream in(line);
-    std::string word, kind, value;
-    long long number;
-    if (!(in >> word) || word != "info") return false;
-    for (const char* key : {"depth", "score"}) {
-        if (!(in >> word) || word != key) return false;
-        if (word == "score" && (!(in >> kind) || (kind != "cp" && kind != "mate"))) return false;
-        if (!(in >> number)) return false;
+TEST(UciSession, InfoLinesAndNeverResigns) {
+    const std::regex info("info depth \\d+ score (cp|mate) -?\\d+ time \\d+ nodes \\d+ nps \\d+ pv"
+                          "( [a-h][1-8][a-h][1-8][nbrq]?)*");
+    // A queen and a rook down with mate threatened: the console engine would resign.
+    for (const char* position : {"startpos", "fen 6k1/8/8/8/8/8/qq6/6K1 w - - 0 1"}) {
+        const std::string out =
+            uci_session(std::string("setoption name OwnBook value false\nposition ") + position + "\ngo depth 6\n");
+        const auto lines = lines_of(out);
+        ASSERT_GT(lines.size(), 8u);
+        for (size_t i = 5; i + 1 < lines.size(); ++i) EXPECT_TRUE(std::regex_match(lines[i], info)) << lines[i];
+        EXPECT_TRUE(std::regex_match(lines.back(), std::regex("bestmove [a-h][1-8][a-h][1-8]"))) << out;
     }
-    for (const char* key : {"time", "nodes", "nps"})
-        if (!(in >> word) || word != key || !(in >> number) || number < 0) return false;
-    if (!(in >> word) || word != "pv") return false;
-    while (in >> value)
-        if (!is_uci_move(value)) return false;
-    return true;
 }
 
-TEST(UciSession, InfoLinesCarryDepthScoreTimeNodesNpsAndPv) {
-    const std::string out = uci_session("setoption name OwnBook value false\nposition startpos\ngo depth 3\n");
-    int infos = 0;
-    for (const std::string& line : lines_of(out)) {
-        if (line.rfind("info", 0) != 0) continue;
-        ++infos;
-        EXPECT_TRUE(is_info_line(line)) << line;
-    }
-    EXPECT_GT(infos, 2);
-    EXPECT_TRUE(is_bestmove_line(last_line(out))) << last_line(out);
-}
-
-TEST(UciSession, BookMoveIsAnnouncedAndCanBeSwitchedOff) {
+TEST(UciSession, BookMoveAnnouncedUnlessOwnBookIsOff) {
     test::reset_engine();
     ASSERT_EQ(load_book_file("TORLO.opn"), 1);
-    std::string out = test::run_session("uci\nposition startpos\ngo\n");
-    EXPECT_NE(out.find("info string book move\nbestmove "), std::string::npos);
-    out = test::run_session("setoption name OwnBook value false\nucinewgame\nposition startpos\ngo depth 2\n");
-    EXPECT_EQ(out.find("book move"), std::string::npos);
+    const std::string out = test::run_session("uci\nposition startpos\ngo\n");
+    EXPECT_NE(out.find("info string book move\nbestmove "), std::string::npos) << out;
+    EXPECT_EQ(test::run_session("setoption name OwnBook value false\nucinewgame\nposition startpos\ngo depth 2\n")
+                  .find("book move"),
+              std::string::npos);
     EXPECT_EQ(settings.use_book, 0);
+    book_count = 0;
 }
 
-TEST(UciSession, NeverResignsAndPrintsNoResultLines) {
-    // A queen and rook down with a mate threat: the console engine would resign.
-    const std::string out = uci_session("position fen 6k1/8/8/8/8/8/qq6/6K1 w - - 0 1\ngo depth 6\n");
-    EXPECT_EQ(out.find("resign"), std::string::npos);
-    EXPECT_TRUE(is_bestmove_line(last_line(out))) << last_line(out);
-}
-
-// Depth, score and nodes of each thinking line of the two protocols.
-std::vector<std::string> xboard_signature(const std::string& out) {
+// Depth, score and nodes of each thinking line.
+std::vector<std::string> signature(const std::string& out, const std::regex& line) {
     std::vector<std::string> sig;
-    for (const std::string& l : lines_of(out)) {
-        std::istringstream in(l);
-        long long depth, score, centis, nodes;
-        if (l.rfind("  ", 0) == 0 && in >> depth >> score >> centis >> nodes)
-            sig.push_back(std::to_string(depth) + " " + std::to_string(score) + " " + std::to_string(nodes));
-    }
-    return sig;
-}
-
-std::vector<std::string> uci_signature(const std::string& out) {
-    std::vector<std::string> sig;
-    for (const std::string& l : lines_of(out)) {
-        std::istringstream in(l);
-        std::string info, d, depth, s, cp, score, t, time, n, nodes;
-        if (in >> info >> d >> depth >> s >> cp >> score >> t >> time >> n >> nodes && info == "info" && cp == "cp")
-            sig.push_back(depth + " " + score + " " + nodes);
-    }
+    std::smatch m;
+    for (const std::string& l : lines_of(out))
+        if (std::regex_search(l, m, line)) sig.push_back(m[1].str() + " " + m[2].str() + " " + m[3].str());
     return sig;
 }
 
 TEST(UciSession, FixedDepthSearchMatchesTheXboardSearch) {
-    const char* fen = "r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3";
+    const std::string fen = "r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3";
     test::reset_engine();
-    const std::string xboard = test::run_session(std::string("xboard\nforce\nsetboard ") + fen +
-                                                 "\nsd 6\nst 100000\npost\ngo\n");
-    const std::string uci = uci_session(std::string("position fen ") + fen + "\ngo depth 6\n");
-    const auto xs = xboard_signature(xboard), us = uci_signature(uci);
+    const std::string xboard = test::run_session("xboard\nforce\nsetboard " + fen + "\nsd 6\nst 100000\npost\ngo\n");
+    const std::string uci = uci_session("position fen " + fen + "\ngo depth 6\n");
+    const auto xs = signature(xboard, std::regex("^ +(\\d+) +(-?\\d+) +\\d+ +(\\d+) "));
     ASSERT_GT(xs.size(), 5u);
-    EXPECT_EQ(xs, us);
-    // The same move: the xboard move line "2. ... <move>" and bestmove.
-    const std::string xmove = last_line(xboard).substr(last_line(xboard).rfind(' ') + 1);
-    EXPECT_EQ("bestmove " + xmove, last_line(uci));
+    EXPECT_EQ(xs, signature(uci, std::regex("^info depth (\\d+) score cp (-?\\d+) time \\d+ nodes (\\d+) ")));
+    const std::string xmove = xboard.substr(xboard.rfind(' ') + 1);  // "2. ... <move>\n"
+    EXPECT_EQ("bestmove " + xmove, lines_of(uci).back() + "\n");
 }
 
 }  // namespace

@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# A real client: the xboard GUI, under a virtual X server, plays a short
+# match of torlo against Fairy-Max (colours alternating, one second per
+# move) and saves it as PGN. Every game must end with a normal result: a
+# mate, a resignation, a draw claim or an adjudication; none with an
+# illegal move, a crash, a time forfeit or a protocol error.
+#
+#   .ci/gui_match.sh [ENGINE] [GAMES]     (defaults: build/torlo, 2)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+engine=$(realpath "${1:-build/torlo}")
+games=${2:-2}
+match_timeout=${GUI_MATCH_TIMEOUT:-1500}
+
+need_packages=()
+for pkg in xboard xvfb xauth fairymax; do
+  dpkg -s "$pkg" >/dev/null 2>&1 || need_packages+=("$pkg")
+done
+if ((${#need_packages[@]})); then
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq "${need_packages[@]}" >/dev/null
+fi
+
+work=$(mktemp -d)
+[[ -n ${GUI_MATCH_KEEP:-} ]] && echo "work directory: $work" || trap 'rm -rf "$work"' EXIT
+# The engine runs beside its book; each program gets a directory of its own.
+mkdir -p "$work/torlo" "$work/fairymax"
+cp TORLO.opn "$work/torlo/"
+pgn=$work/match.pgn
+
+status=0
+HOME=$work timeout --kill-after=30 "$match_timeout" \
+  xvfb-run -a -s "-screen 0 1280x1024x24" \
+  /usr/games/xboard \
+    -settingsFile "$work/xboard.settings" -saveSettingsOnExit false \
+    -fcp "$engine" -fd "$work/torlo" \
+    -scp /usr/games/fairymax -sd "$work/fairymax" \
+    -matchGames "$games" -tc 0:30 -inc 1 -ponderNextMove false \
+    -saveGameFile "$pgn" -autoCallFlag true -popupExitMessage false -noGUI \
+    -testClaims true -checkMates true -materialDraws true -ruleMoves 51 -repeatsToDraw 3 \
+    -adjudicateDrawMoves 100 \
+    -debugMode true -nameOfDebugFile "$work/xboard.debug" \
+  >"$work/xboard.out" 2>&1 || status=$?
+
+show_debug() {
+  echo "--- xboard output:"; tail -20 "$work/xboard.out" || true
+  echo "--- end of the xboard debug log:"; tail -60 "$work/xboard.debug" 2>/dev/null || true
+}
+
+if ((status != 0)); then
+  echo "FAIL: xboard exited with status $status (124: the match took longer than ${match_timeout}s)"
+  show_debug
+  exit 1
+fi
+if [[ ! -s $pgn ]]; then
+  echo "FAIL: no PGN saved"
+  show_debug
+  exit 1
+fi
+
+python3 - "$pgn" "$games" <<'PY'
+import re
+import sys
+
+path, games_expected = sys.argv[1], int(sys.argv[2])
+text = open(path, encoding="latin-1").read()
+games = [g for g in re.split(r"\n(?=\[Event )", text.strip()) if g.strip()]
+# Words of the result comments that mean the game did not end by the rules.
+ABNORMAL = re.compile(r"illegal|time|forfeit|flag|crash|connection|disconnect|exited|error|false|protocol|abort",
+                      re.IGNORECASE)
+failures = []
+if len(games) != games_expected:
+    failures.append("%d games saved, %d expected" % (len(games), games_expected))
+torlo_white = []
+for n, game in enumerate(games, 1):
+    tags = dict(re.findall(r'^\[(\w+) "(.*)"\]$', game, re.MULTILINE))
+    movetext = "\n".join(l for l in game.splitlines() if not l.startswith("["))
+    ending = re.search(r"\{([^{}]*)\}\s*(1-0|0-1|1/2-1/2|\*)\s*$", movetext)
+    result = tags.get("Result", "?")
+    comment = ending.group(1) if ending else "(no result comment)"
+    plies = len(re.findall(r"(?<![\d.])\b[a-hKQRBNO][\w+#=-]*", re.sub(r"\{[^}]*\}", "", movetext))) - 1
+    print("game %d: %s - %s  %s {%s}  (about %d plies)" % (n, tags.get("White"), tags.get("Black"), result,
+                                                           comment, plies))
+    torlo_white.append("TORLO" in tags.get("White", ""))
+    if result not in ("1-0", "0-1", "1/2-1/2"):
+        failures.append("game %d: result %s" % (n, result))
+    if not ending or ending.group(2) != result:
+        failures.append("game %d: no result comment matching %s" % (n, result))
+    elif ABNORMAL.search(comment):
+        failures.append("game %d ended abnormally: {%s}" % (n, comment))
+    if "TORLO" not in tags.get("White", "") + tags.get("Black", ""):
+        failures.append("game %d: torlo did not play" % n)
+if len(games) >= 2 and torlo_white[0] == torlo_white[1]:
+    failures.append("colours did not alternate")
+if failures:
+    print("FAIL: " + "; ".join(failures))
+    sys.exit(1)
+print("gui match: %d games, all ended normally" % len(games))
+PY
