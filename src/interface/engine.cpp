@@ -91,7 +91,11 @@ int run_engine() {
             engine_move();
             continue;
         }
-        if (!pending_line(input_line, LINE_SIZE) && !read_line(input_line, LINE_SIZE)) break;
+        if (settings.uci_mode) {
+            if (!uci_next_command()) break;
+            continue;
+        }
+        if (!read_line(input_line, LINE_SIZE)) break;
         handle_line();
     }
     return 0;

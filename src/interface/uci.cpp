@@ -31,12 +31,13 @@ namespace {
 constexpr const char* START_FEN = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
 constexpr int64_t CLOCK_MARGIN_MS = 50;
 constexpr int64_t MAX_DIVISOR = 30;
-constexpr int PENDING_LINES = 32;
+constexpr int PENDING_LINES = 8;
 
 bool own_book = true;
 
 // Lines read while searching that are not for the search itself.
-char pending[PENDING_LINES][LINE_SIZE];
+char pending[PENDING_LINES][UCI_LINE_SIZE];
+char line_buffer[UCI_LINE_SIZE];  // the line being read (long move lists)
 int pending_head = 0, pending_size = 0;
 
 // The running `go`.
@@ -97,11 +98,17 @@ void print_info(int score, int64_t centiseconds) {
     out("%s\n", line);
 }
 
+// A line that arrived during a search, to be executed after bestmove.
+void keep_pending(const char* line) {
+    if (pending_size == PENDING_LINES) return;
+    std::snprintf(pending[(pending_head + pending_size++) % PENDING_LINES], UCI_LINE_SIZE, "%s", line);
+}
+
 // Commands that act at once while a search runs; others wait their turn.
 void poll_during_search() {
     while (input_ready()) {
-        char line[LINE_SIZE];
-        if (!read_line(line, LINE_SIZE)) {
+        char* line = line_buffer;
+        if (!read_line(line, UCI_LINE_SIZE)) {
             // End of input: a bounded search finishes; one that would wait for
             // stop forever ends now.
             if (go_state.infinite || go_state.pondering) {
@@ -130,8 +137,8 @@ void poll_during_search() {
                 use_deadline = true;
                 stop_time = now_ms() + (go_state.budget_ms >= 0 ? go_state.budget_ms : 10000);
             }
-        } else if (word[0] && pending_size < PENDING_LINES) {
-            std::memcpy(pending[(pending_head + pending_size++) % PENDING_LINES], line, LINE_SIZE);
+        } else if (word[0]) {
+            keep_pending(line);
         }
     }
 }
@@ -139,9 +146,9 @@ void poll_during_search() {
 // After a search that ended by itself under `go infinite` or `go ponder`:
 // bestmove waits for stop (or ponderhit).
 void wait_for_stop() {
-    char line[LINE_SIZE];
+    char* line = line_buffer;
     while ((go_state.infinite || go_state.pondering) && !go_state.stopped) {
-        if (!read_line(line, LINE_SIZE)) return;
+        if (!read_line(line, UCI_LINE_SIZE)) return;
         char word[LINE_SIZE] = "";
         const char* p = line;
         next_token(&p, word, LINE_SIZE);
@@ -152,8 +159,7 @@ void wait_for_stop() {
             return;
         }
         if (std::strcmp(word, "isready") == 0) out("readyok\n");
-        else if (word[0] && pending_size < PENDING_LINES)
-            std::memcpy(pending[(pending_head + pending_size++) % PENDING_LINES], line, LINE_SIZE);
+        else if (word[0]) keep_pending(line);
     }
 }
 
@@ -308,11 +314,16 @@ const char* uci_score(int score) {
     return text;
 }
 
-bool pending_line(char* buf, int size) {
-    if (pending_size == 0) return false;
-    std::snprintf(buf, static_cast<size_t>(size), "%s", pending[pending_head]);
-    pending_head = (pending_head + 1) % PENDING_LINES;
-    --pending_size;
+bool uci_next_command() {
+    const char* line = line_buffer;
+    if (pending_size > 0) {
+        line = pending[pending_head];
+        pending_head = (pending_head + 1) % PENDING_LINES;
+        --pending_size;
+    } else if (!read_line(line_buffer, UCI_LINE_SIZE)) {
+        return false;
+    }
+    uci_command(line);
     return true;
 }
 

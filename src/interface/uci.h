@@ -9,8 +9,12 @@ namespace torlo {
 
 void enter_uci();                     // switches to UCI mode and identifies the engine
 void uci_command(const char* line);   // one input line in UCI mode
-// Lines that arrived while a search was running and wait their turn.
-bool pending_line(char* buf, int size);
+// A UCI line holds a whole game's moves, so it is read into a buffer of its own.
+constexpr int UCI_LINE_SIZE = 32768;
+
+// Executes the next line: one that arrived during the last search, or the
+// next input line. False at end of input.
+bool uci_next_command();
 
 // Back to the start-up state of the UCI module (console mode, no hooks);
 // for tests that run many sessions in one process.

@@ -169,6 +169,14 @@ CASES = [
      # there (a side has one king); the rest keeps its pieces; no side field
      # (White), no castling field (none).
      board(["nkbq.bnr"] + START_ROWS[1:], kings=(114, 27)), None),
+    ("illegal FEN", "a_second_king_replaces_the_first",
+     b"setboard K7/8/8/8/8/8/8/4K3 w - -\nboard\nedit\n#\nKe1\nKg1\nc\nKe8\n.\nboard\nboard\n",
+     # The FEN's second white king (e1) replaces the first (a8); the
+     # placement empties every other square, Black's king too (Black's
+     # recorded square stays). In edit, Kg1 moves the king from e1.
+     board(["........", "........", "........", "........", "........", "........", "........", "....K..."])
+     + board(["....k...", "........", "........", "........", "........", "........", "........", "......K."],
+             kings=(116, 30)), None),
     ("illegal FEN", "no_kings_is_a_stalemate_when_asked_to_move",
      b"setboard 8/8/8/8/8/8/8/8 w - -\nllist\ngo\nllist\n",
      EMPTY_LISTING + "1/2-1/2 {Stalemate}\n" + EMPTY_LISTING, None),

@@ -63,6 +63,11 @@ TEST(UciSession, PositionReplaysMovesCastlingAsKingMoveAndStopsAtAnIllegalOne) {
     const std::string out = test::run_session("position startpos moves e2e4 e7e5 g1f3 e7e5 b8c6\n");
     EXPECT_EQ(out, "info string illegal move: e7e5\n");
     EXPECT_TRUE(pos.ply == 3 && pos.side == BLACK && position_is_ok());
+    // A whole game's moves on one line, far beyond the console's 255 characters.
+    std::string shuffle;
+    for (int i = 0; i < 30; ++i) shuffle += " g1f3 g8f6 f3g1 f6g8";
+    EXPECT_EQ(test::run_session("position startpos moves" + shuffle + " e2e4\n"), "");
+    EXPECT_TRUE(pos.ply == 121 && pos.side == BLACK && position_is_ok());
 }
 
 TEST(UciSession, BestMoveForPromotionMateAndStalemate) {
