@@ -4,17 +4,27 @@
 # move) and saves it as PGN. Every game must end with a normal result: a
 # mate, a resignation, a draw claim or an adjudication; none with an
 # illegal move, a crash, a time forfeit or a protocol error.
+# With PROTOCOL uci, xboard drives the engine in UCI mode through the
+# polyglot adapter.
 #
-#   .ci/gui_match.sh [ENGINE] [GAMES]     (defaults: build/torlo, 2)
+#   .ci/gui_match.sh [ENGINE] [GAMES] [PROTOCOL]   (defaults: build/torlo, 2, xboard)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 engine=$(realpath "${1:-build/torlo}")
 games=${2:-2}
+protocol=${3:-xboard}
+uci_flags=()
+packages=(xboard xvfb xauth fairymax)
+if [[ $protocol == uci ]]; then
+  uci_flags=(-fUCI)
+  packages+=(polyglot)
+fi
+export PATH=/usr/games:$PATH  # xboard starts polyglot by name
 match_timeout=${GUI_MATCH_TIMEOUT:-1500}
 
 need_packages=()
-for pkg in xboard xvfb xauth fairymax; do
+for pkg in "${packages[@]}"; do
   dpkg -s "$pkg" >/dev/null 2>&1 || need_packages+=("$pkg")
 done
 if ((${#need_packages[@]})); then
@@ -35,7 +45,7 @@ HOME=$work timeout --kill-after=30 "$match_timeout" \
   xvfb-run -a -s "-screen 0 1280x1024x24" \
   /usr/games/xboard \
     -settingsFile "$work/xboard.settings" -saveSettingsOnExit false \
-    -fcp "$engine" -fd "$work/torlo" \
+    -fcp "$engine" -fd "$work/torlo" "${uci_flags[@]}" \
     -scp /usr/games/fairymax -sd "$work/fairymax" \
     -matchGames "$games" -tc 0:30 -inc 1 -ponderNextMove false \
     -saveGameFile "$pgn" -autoCallFlag true -popupExitMessage false -noGUI \
