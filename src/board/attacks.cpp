@@ -1,44 +1,44 @@
-// Attack tests. A square is examined by looking outward from it: pawn and
-// knight offsets, king steps and the eight rays. This answers exactly what a
-// scan of every attacking piece would answer, in a fraction of the work.
+// Attack tests. A square is examined by looking outward from it: the squares
+// from which a pawn, knight or king of the colour would reach it, and the
+// eight rays, each ending at its first occupied square. The square sets
+// answer each of these with a mask; this is exactly what a scan of every
+// attacking piece would answer, in a fraction of the work.
 #include "board/board.h"
 
 namespace torlo {
 
 namespace {
 
-constexpr int knight_steps[8] = {-25, -23, -14, -10, 10, 14, 23, 25};
-constexpr int king_steps[8] = {-13, -12, -11, -1, 1, 11, 12, 13};
-constexpr int diagonal_steps[4] = {-13, -11, 11, 13};
-constexpr int straight_steps[4] = {-12, -1, 1, 12};
-
-inline bool holds(int sq, int colour, int piece) { return pos.board[sq] == piece && pos.color[sq] == colour; }
+// The first occupied square of a ray: the lowest for the directions towards
+// h1, the highest for those towards a8.
+template <int Direction>
+inline bool ray_hits(int square64, SquareSet occupied, SquareSet attackers) {
+    const SquareSet blockers = set_tables.ray[Direction][square64] & occupied;
+    if (!blockers) return false;
+    const int first = Direction < RIGHT ? last_square(blockers) : first_square(blockers);
+    return (attackers >> first) & 1;
+}
 
 }  // namespace
 
 int square_attacked(int target, int colour) {
-    const uint8_t* board = pos.board;
-    const uint8_t* color = pos.color;
-
-    // Pawns: a White pawn on s attacks s - 13 and s - 11, a Black one s + 11 and s + 13.
-    if (colour == WHITE) {
-        if (holds(target + 13, WHITE, PAWN) || holds(target + 11, WHITE, PAWN)) return 1;
-    } else {
-        if (holds(target - 11, BLACK, PAWN) || holds(target - 13, BLACK, PAWN)) return 1;
+    const int t = sq64[target];
+    const SquareSet them = pos.occupied[colour];
+    if (set_tables.pawn_from[colour][t] & pos.pieces[PAWN] & them) return 1;
+    if (set_tables.knight[t] & pos.pieces[KNIGHT] & them) return 1;
+    if (set_tables.king[t] & pos.pieces[KING] & them) return 1;
+    const SquareSet occupied = pos.occupied[WHITE] | pos.occupied[BLACK];
+    const SquareSet diagonal = (pos.pieces[BISHOP] | pos.pieces[QUEEN]) & them;
+    if (set_tables.diagonal_lines[t] & diagonal) {
+        if (ray_hits<UP_LEFT>(t, occupied, diagonal) || ray_hits<UP_RIGHT>(t, occupied, diagonal) ||
+            ray_hits<DOWN_LEFT>(t, occupied, diagonal) || ray_hits<DOWN_RIGHT>(t, occupied, diagonal))
+            return 1;
     }
-    for (int d : knight_steps)
-        if (holds(target + d, colour, KNIGHT)) return 1;
-    for (int d : king_steps)
-        if (holds(target + d, colour, KING)) return 1;
-    for (int d : diagonal_steps) {
-        int t = target + d;
-        while (board[t] == EMPTY) t += d;
-        if (color[t] == colour && (board[t] == BISHOP || board[t] == QUEEN)) return 1;
-    }
-    for (int d : straight_steps) {
-        int t = target + d;
-        while (board[t] == EMPTY) t += d;
-        if (color[t] == colour && (board[t] == ROOK || board[t] == QUEEN)) return 1;
+    const SquareSet straight = (pos.pieces[ROOK] | pos.pieces[QUEEN]) & them;
+    if (set_tables.straight_lines[t] & straight) {
+        if (ray_hits<UP>(t, occupied, straight) || ray_hits<LEFT>(t, occupied, straight) ||
+            ray_hits<RIGHT>(t, occupied, straight) || ray_hits<DOWN>(t, occupied, straight))
+            return 1;
     }
     return 0;
 }

@@ -35,6 +35,16 @@ struct Position {
     int16_t fifty_counter;       // plies since the last capture or pawn move (saturates)
     uint8_t piece_material[2];   // 1 per knight/bishop, 2 per rook/queen
     int32_t ply;                 // undo records in use
+    // The same placement as square sets (bit = sq64), kept in step with
+    // board and color by make/unmake and rebuilt by set_hash after a setup,
+    // so that scans can visit the occupied squares only, in a8 .. h1 order.
+    SquareSet occupied[2];       // squares of each colour's pieces
+    SquareSet pieces[8];         // squares of each piece code, both colours (6, 7: unused)
+    // Per colour, sums that the evaluation reads: the value of the pieces
+    // (king excluded), and that value plus each piece's fixed square value
+    // (eval/tables.h). Kept by make/unmake, rebuilt with the sets.
+    int32_t material[2];
+    int32_t piece_square[2];
 };
 
 // Move record. type is a MoveType code; score is the ordering score.
@@ -56,6 +66,11 @@ struct UndoRecord {
     int16_t fifty;
     int8_t type;
     uint64_t hash;
+    // Before the move: pos.occupied .. pos.piece_square as one block, and
+    // pos.king_sq and pos.piece_material (restored as they were).
+    alignas(16) unsigned char sets[96];
+    uint8_t king_sq[2];
+    uint8_t piece_material[2];
 };
 
 extern Position pos;
@@ -66,10 +81,13 @@ extern int32_t setup_ply;
 
 // --- position.cpp
 uint64_t compute_hash();       // the key of pos from scratch (no side effect)
-void set_hash();               // pos.hash_key = compute_hash()
+// pos.hash_key = compute_hash(), and the square sets rebuilt from board and
+// color: every writer of the arrays other than make/unmake calls it.
+void set_hash();
+void sync_piece_sets();        // the square sets only
 void new_game();               // initial position, new-game settings, empty table
 void clear_squares();          // every playing square empty (edit's '#')
-bool position_is_ok();         // invariants: arrays agree, kings, key
+bool position_is_ok();         // invariants: arrays and sets agree, kings, key
 // Points king_sq of each colour at a king of that colour when the recorded
 // square no longer holds one (after the edit language moved kings around).
 void repair_king_squares();
@@ -89,11 +107,20 @@ extern Move root_moves[MAX_MOVES];
 extern int move_count;
 
 int generate_moves(Move* list, int captures_only);
+// The moves of generate_moves(list, 0), in the same order, without the
+// ordering scores (they are left meaningless): for counting move paths.
+int generate_moves_unscored(Move* list);
 int path_empty(int a, int b, int step);
 void generate_root_moves();    // root_moves for the side to move
 
 // --- makemove.cpp
 int make_move(Move move);
+// The key of the position that make_move(move) would reach (the move is
+// not played; its legality is not tested). Lets the search ask for a table
+// slot before it gets there.
+inline uint64_t key_after(Move move);
+// make_move for a caller that has computed key_after(move) already.
+int make_move_with_key(Move move, uint64_t key);
 void unmake_move();
 int make_null_move();
 void unmake_null_move();
@@ -119,5 +146,39 @@ int place_fen(const char* text);
 
 // --- perft.cpp
 uint64_t perft(int depth);
+
+// Rook move of a castling, by the king's destination.
+struct CastleRook {
+    int rook_from, rook_to, crossed;  // crossed: the square next to the king first
+};
+
+inline CastleRook castle_rook(int king_to) {
+    switch (king_to) {
+        case G1: return {H1, F1, F1};
+        case C1: return {A1, D1, D1};
+        case G8: return {H8, F8, F8};
+        default: return {A8, D8, D8};  // C8
+    }
+}
+
+inline uint64_t key_after(Move move) {
+    const int s = pos.side;
+    const int from = move.from, to = move.to, type = move.type;
+    const int moving = pos.board[from], captured = pos.board[to];
+    const int placed = type > 10 ? type - 10 : moving;
+    const int new_castle = pos.castle & castle_mask[to] & castle_mask[from];
+    uint64_t key = pos.hash_key ^ castle_key(pos.castle) ^ castle_key(new_castle) ^ side_key();
+    if (pos.ep) key ^= ep_key(pos.ep);
+    if (type == DOUBLE_PUSH) key ^= ep_key(s == WHITE ? to + 12 : to - 12);
+    key ^= piece_key(from, s, moving) ^ piece_key(to, s, placed);
+    if (captured != EMPTY) key ^= piece_key(to, s ^ 1, captured);
+    if (type == CASTLING) {
+        const CastleRook cr = castle_rook(to);
+        key ^= piece_key(cr.rook_from, s, ROOK) ^ piece_key(cr.rook_to, s, ROOK);
+    } else if (type == EN_PASSANT) {
+        key ^= piece_key(s == WHITE ? to + 12 : to - 12, s ^ 1, PAWN);
+    }
+    return key;
+}
 
 }  // namespace torlo

@@ -1,79 +1,122 @@
 // Make and unmake. make_move plays a move with incremental key updates and
 // refuses it (restoring everything) when it leaves the mover's king attacked
-// or castles out of or through check.
+// or castles out of or through check. The square sets move with the pieces.
+#include <cstddef>
+#include <cstring>
+
 #include "board/board.h"
+#include "eval/tables.h"
 
 namespace torlo {
 
 namespace {
 
-// Rook move of a castling, by the king's destination.
-struct CastleRook {
-    int rook_from, rook_to, crossed;  // crossed: the square next to the king first
-};
-
-inline CastleRook castle_rook(int king_to) {
-    switch (king_to) {
-        case G1: return {H1, F1, F1};
-        case C1: return {A1, D1, D1};
-        case G8: return {H8, F8, F8};
-        default: return {A8, D8, D8};  // C8
-    }
-}
-
 inline int material_weight(int piece) { return piece == ROOK || piece == QUEEN ? 2 : 1; }
 inline bool is_officer(int piece) { return piece >= KNIGHT && piece <= QUEEN; }
+inline SquareSet bit_of(int sq) { return square_bit(sq64[sq]); }
+
+// The square sets and the sums, pos.occupied to pos.piece_square, lie
+// together in the Position; a move saves them as one block.
+constexpr std::size_t SETS_BEGIN = offsetof(Position, occupied);
+constexpr std::size_t SETS_SIZE = offsetof(Position, piece_square) + sizeof(Position::piece_square) - SETS_BEGIN;
+static_assert(SETS_SIZE == sizeof(UndoRecord::sets), "the saved block holds the sets and the sums");
+
+inline void save_sets(UndoRecord& r) {
+    std::memcpy(r.sets, reinterpret_cast<const unsigned char*>(&pos) + SETS_BEGIN, SETS_SIZE);
+    r.king_sq[WHITE] = pos.king_sq[WHITE];
+    r.king_sq[BLACK] = pos.king_sq[BLACK];
+    r.piece_material[WHITE] = pos.piece_material[WHITE];
+    r.piece_material[BLACK] = pos.piece_material[BLACK];
+}
+
+inline void restore_sets(const UndoRecord& r) {
+    std::memcpy(reinterpret_cast<unsigned char*>(&pos) + SETS_BEGIN, r.sets, SETS_SIZE);
+    pos.king_sq[WHITE] = r.king_sq[WHITE];
+    pos.king_sq[BLACK] = r.king_sq[BLACK];
+    pos.piece_material[WHITE] = r.piece_material[WHITE];
+    pos.piece_material[BLACK] = r.piece_material[BLACK];
+}
+constexpr auto& values = piece_square_values.value;
+// The square a pawn taken en passant stands on.
+inline int en_passant_victim(int mover, int to) { return mover == WHITE ? to + 12 : to - 12; }
+
+// unmake_move on the board arrays alone, for a mover m (steps 4 to 8).
+void unmake_on_arrays(const UndoRecord& r, int m) {
+    uint8_t* board = pos.board;
+    uint8_t* color = pos.color;
+    color[r.from] = color[r.to];
+    board[r.from] = board[r.to];
+    color[r.to] = r.captured_color;
+    board[r.to] = r.captured;
+    if (board[r.from] == KING) pos.king_sq[m] = r.from;
+    if (r.type == CASTLING) {
+        const CastleRook cr = castle_rook(r.to);
+        color[cr.rook_from] = color[cr.rook_to];
+        board[cr.rook_from] = board[cr.rook_to];
+        color[cr.rook_to] = board[cr.rook_to] = EMPTY;
+    } else if (r.type > 10) {
+        board[r.from] = PAWN;
+        pos.piece_material[m] = static_cast<uint8_t>(pos.piece_material[m] - material_weight(r.type - 10));
+    } else if (r.type == EN_PASSANT) {
+        const int c = en_passant_victim(m, r.to);
+        board[c] = PAWN;
+        color[c] = static_cast<uint8_t>(m ^ 1);
+    }
+    if (is_officer(r.captured))
+        pos.piece_material[m ^ 1] = static_cast<uint8_t>(pos.piece_material[m ^ 1] + material_weight(r.captured));
+}
 
 }  // namespace
 
-int make_move(Move move) {
+int make_move(Move move) { return make_move_with_key(move, key_after(move)); }
+
+int make_move_with_key(Move move, uint64_t key) {
     const int s = pos.side;
     const int from = move.from, to = move.to, type = move.type;
     uint8_t* board = pos.board;
     uint8_t* color = pos.color;
+    const int moving = board[from];
+    const int captured = board[to];
+    const int placed = type > 10 ? type - 10 : moving;
 
     // Step 1. The undo record.
     UndoRecord& r = game_history[pos.ply];
     r.from = move.from;
     r.to = move.to;
     r.type = move.type;
-    r.captured = board[to];
+    r.captured = static_cast<uint8_t>(captured);
     r.captured_color = color[to];
     r.castle = pos.castle;
     r.ep = pos.ep;
     r.fifty = pos.fifty_counter;
     r.hash = pos.hash_key;
+    save_sets(r);
 
-    uint64_t key = pos.hash_key;
+    const uint8_t new_castle = pos.castle & castle_mask[to] & castle_mask[from];
+    const int new_ep = type == DOUBLE_PUSH ? (s == WHITE ? to + 12 : to - 12) : 0;
 
     // Step 2. Castling: not out of check, not through an attacked square; move the rook.
     if (type == CASTLING) {
         if (in_check(s)) return 0;
         const CastleRook cr = castle_rook(to);
         if (square_attacked(cr.crossed, s ^ 1) || square_attacked(to, s ^ 1)) return 0;
-        key ^= piece_key(cr.rook_from, s, ROOK);
         color[cr.rook_to] = color[cr.rook_from];
         board[cr.rook_to] = board[cr.rook_from];
         color[cr.rook_from] = board[cr.rook_from] = EMPTY;
-        key ^= piece_key(cr.rook_to, s, ROOK);
+        const SquareSet rook_path = bit_of(cr.rook_from) | bit_of(cr.rook_to);
+        pos.occupied[s] ^= rook_path;
+        pos.pieces[ROOK] ^= rook_path;
+        pos.piece_square[s] += values[s][ROOK][sq64[cr.rook_to]] - values[s][ROOK][sq64[cr.rook_from]];
     }
 
     // Step 3. Castling rights.
-    key ^= castle_key(pos.castle);
-    pos.castle = pos.castle & castle_mask[to] & castle_mask[from];
-    key ^= castle_key(pos.castle);
+    pos.castle = new_castle;
 
     // Step 4. King square.
-    if (board[from] == KING) pos.king_sq[s] = static_cast<uint8_t>(to);
+    if (moving == KING) pos.king_sq[s] = static_cast<uint8_t>(to);
 
     // Steps 5-6. En-passant square.
-    if (pos.ep) key ^= ep_key(pos.ep);
-    if (type == DOUBLE_PUSH) {
-        pos.ep = static_cast<uint8_t>(s == WHITE ? to + 12 : to - 12);
-        key ^= ep_key(pos.ep);
-    } else {
-        pos.ep = 0;
-    }
+    pos.ep = static_cast<uint8_t>(new_ep);
 
     // Step 7. Fifty-move counter (saturating).
     if (type == QUIET || type == CASTLING) {
@@ -83,32 +126,43 @@ int make_move(Move move) {
     }
 
     // Steps 8-13. Move the piece, capture, promote.
-    key ^= piece_key(from, s, board[from]);
-    if (board[to] != EMPTY) key ^= piece_key(to, s ^ 1, board[to]);
-    color[to] = color[from];
-    board[to] = board[from];
-    if (type > 10) {
-        board[to] = static_cast<uint8_t>(type - 10);
-        pos.piece_material[s] = static_cast<uint8_t>(pos.piece_material[s] + material_weight(type - 10));
+    const int from64 = sq64[from], to64 = sq64[to];
+    const SquareSet from_bit = square_bit(from64), to_bit = square_bit(to64);
+    pos.occupied[s] ^= from_bit | to_bit;
+    pos.pieces[moving] ^= from_bit;
+    pos.pieces[placed] ^= to_bit;
+    pos.piece_square[s] += values[s][placed][to64] - values[s][moving][from64];
+    if (captured != EMPTY) {
+        pos.occupied[s ^ 1] ^= to_bit;
+        pos.pieces[captured] ^= to_bit;
+        pos.piece_square[s ^ 1] -= values[s ^ 1][captured][to64];
+        pos.material[s ^ 1] -= piece_square_values.material[captured];
     }
-    key ^= piece_key(to, s, board[to]);
+    if (type > 10) pos.material[s] += piece_square_values.material[placed] - piece_square_values.material[PAWN];
+    color[to] = color[from];
+    board[to] = static_cast<uint8_t>(placed);
+    if (type > 10)
+        pos.piece_material[s] = static_cast<uint8_t>(pos.piece_material[s] + material_weight(placed));
     color[from] = board[from] = EMPTY;
 
     // Step 14. En passant removes the pawn behind the target.
     if (type == EN_PASSANT) {
-        const int c = s == WHITE ? to + 12 : to - 12;
-        key ^= piece_key(c, s ^ 1, PAWN);
+        const int c = en_passant_victim(s, to);
         color[c] = board[c] = EMPTY;
+        pos.occupied[s ^ 1] ^= bit_of(c);
+        pos.pieces[PAWN] ^= bit_of(c);
+        pos.piece_square[s ^ 1] -= values[s ^ 1][PAWN][sq64[c]];
+        pos.material[s ^ 1] -= piece_square_values.material[PAWN];
     }
 
     // Step 15. Material of the opponent.
-    if (is_officer(r.captured))
-        pos.piece_material[s ^ 1] = static_cast<uint8_t>(pos.piece_material[s ^ 1] - material_weight(r.captured));
+    if (is_officer(captured))
+        pos.piece_material[s ^ 1] = static_cast<uint8_t>(pos.piece_material[s ^ 1] - material_weight(captured));
 
     // Step 16. Side to move.
     pos.side = static_cast<uint8_t>(s ^ 1);
     ++pos.ply;
-    pos.hash_key = key ^ side_key();
+    pos.hash_key = key;
 
     // Step 17. Legality.
     if (in_check(s)) {
@@ -127,33 +181,37 @@ void unmake_move() {
     const UndoRecord& r = game_history[pos.ply];
     uint8_t* board = pos.board;
     uint8_t* color = pos.color;
+    const int from = r.from, to = r.to, type = r.type;
     pos.hash_key = r.hash;
     pos.castle = r.castle;
     pos.fifty_counter = r.fifty;
     pos.ep = r.ep;
-    color[r.from] = color[r.to];
-    board[r.from] = board[r.to];
-    color[r.to] = r.captured_color;
-    board[r.to] = r.captured;
     pos.side ^= 1;
     const int m = pos.side;
-    if (board[r.from] == KING) pos.king_sq[m] = r.from;
-
-    if (r.type == CASTLING) {
-        const CastleRook cr = castle_rook(r.to);
+    if (color[to] != m) {
+        // The side to move was changed since the move was made (the side
+        // commands do that): undo the arrays as for its mover m, whatever
+        // the pieces' colours, and rebuild the sets from them.
+        unmake_on_arrays(r, m);
+        sync_piece_sets();
+        return;
+    }
+    // Everything derived from the placement was saved whole with the move.
+    restore_sets(r);
+    color[from] = color[to];
+    board[from] = type > 10 ? uint8_t{PAWN} : board[to];
+    color[to] = r.captured_color;
+    board[to] = r.captured;
+    if (type == CASTLING) {
+        const CastleRook cr = castle_rook(to);
         color[cr.rook_from] = color[cr.rook_to];
         board[cr.rook_from] = board[cr.rook_to];
         color[cr.rook_to] = board[cr.rook_to] = EMPTY;
-    } else if (r.type > 10) {
-        board[r.from] = PAWN;
-        pos.piece_material[m] = static_cast<uint8_t>(pos.piece_material[m] - material_weight(r.type - 10));
-    } else if (r.type == EN_PASSANT) {
-        const int c = m == WHITE ? r.to + 12 : r.to - 12;
+    } else if (type == EN_PASSANT) {
+        const int c = en_passant_victim(m, to);
         board[c] = PAWN;
         color[c] = static_cast<uint8_t>(m ^ 1);
     }
-    if (is_officer(r.captured))
-        pos.piece_material[m ^ 1] = static_cast<uint8_t>(pos.piece_material[m ^ 1] + material_weight(r.captured));
 }
 
 int make_null_move() {
@@ -166,10 +224,10 @@ int make_null_move() {
     r.castle = pos.castle;
     r.fifty = pos.fifty_counter;
     if (pos.ep) pos.hash_key ^= ep_key(pos.ep);
+    pos.hash_key ^= side_key();
     if (pos.fifty_counter < INT16_MAX) ++pos.fifty_counter;
     pos.side ^= 1;
     ++pos.ply;
-    pos.hash_key ^= side_key();
     pos.ep = 0;
     return 1;
 }

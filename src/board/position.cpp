@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "board/board.h"
+#include "eval/tables.h"
 #include "interface/settings.h"
 #include "search/tt.h"
 
@@ -61,7 +62,46 @@ uint64_t compute_hash() {
     return key;
 }
 
-void set_hash() { pos.hash_key = compute_hash(); }
+namespace {
+
+// The square sets and sums of a placement, from the arrays.
+struct PieceSets {
+    SquareSet occupied[2] = {0, 0};
+    SquareSet pieces[8] = {};
+    int32_t material[2] = {0, 0};
+    int32_t piece_square[2] = {0, 0};
+};
+
+PieceSets piece_sets_of_board() {
+    PieceSets s;
+    for (int i = 0; i < 64; ++i) {
+        const int sq = mailbox_of(i);
+        const int piece = pos.board[sq], c = pos.color[sq];
+        if (piece > KING || c > BLACK) continue;
+        s.occupied[c] |= square_bit(i);
+        s.pieces[piece] |= square_bit(i);
+        s.material[c] += piece_square_values.material[piece];
+        s.piece_square[c] += piece_square_values.value[c][piece][i];
+    }
+    return s;
+}
+
+}  // namespace
+
+void sync_piece_sets() {
+    const PieceSets s = piece_sets_of_board();
+    for (int c = WHITE; c <= BLACK; ++c) {
+        pos.occupied[c] = s.occupied[c];
+        pos.material[c] = s.material[c];
+        pos.piece_square[c] = s.piece_square[c];
+    }
+    for (int p = 0; p < 8; ++p) pos.pieces[p] = s.pieces[p];
+}
+
+void set_hash() {
+    pos.hash_key = compute_hash();
+    sync_piece_sets();
+}
 
 void new_game() {
     reset_game_settings();
@@ -83,6 +123,7 @@ void new_game() {
 void clear_squares() {
     for (int sq = FIRST_SQUARE; sq <= LAST_SQUARE; ++sq)
         if (pos.color[sq] != OFFBOARD) pos.board[sq] = pos.color[sq] = EMPTY;
+    sync_piece_sets();
 }
 
 void repair_king_squares() {
@@ -112,6 +153,14 @@ bool position_is_ok() {
     }
     for (int c = WHITE; c <= BLACK; ++c)
         if (has_king[c] && (pos.board[pos.king_sq[c]] != KING || pos.color[pos.king_sq[c]] != c)) return false;
+    const PieceSets s = piece_sets_of_board();
+    for (int c = WHITE; c <= BLACK; ++c) {
+        if (pos.occupied[c] != s.occupied[c] || pos.material[c] != s.material[c] ||
+            pos.piece_square[c] != s.piece_square[c])
+            return false;
+    }
+    for (int p = PAWN; p <= KING; ++p)
+        if (pos.pieces[p] != s.pieces[p]) return false;
     if (pos.side > BLACK || pos.castle > 15) return false;
     if (pos.ply < 0 || pos.ply >= HISTORY_SIZE || setup_ply > pos.ply) return false;
     if (pos.fifty_counter < 0) return false;

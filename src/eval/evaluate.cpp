@@ -1,108 +1,27 @@
 // The evaluation: a file pass for material and pawn structure, then a square
 // pass for the square tables, the king phase and the rook and pawn terms.
+//
+// The usual case (one king per side) is computed from the square sets and
+// from the piece-square sums that make/unmake keep up to date; the result is
+// the one of the two passes, term for term. Positions with no king or more
+// kings of a colour take the passes themselves.
 #include "eval/eval.h"
 
 #include "board/board.h"
+#include "eval/tables.h"
 
 namespace torlo {
 
-namespace {
-
-using Grid = std::array<int, 64>;
-
-// White's values, rank 8 on the top line, files a to h from left to right.
-constexpr Grid pawn_grid = {
-     0,  0,  0,  0,  0,  0,  0,  0,
-    10, 15, 24, 32, 32, 24, 15, 10,
-    10, 15, 24, 32, 32, 24, 15, 10,
-     6, 11, 18, 27, 27, 16, 11,  6,
-     4,  7, 18, 25, 25, 16,  7,  4,
-     4,  6, 12, 15, 15,  4,  6,  4,
-     2,  3,  4,  8,  8,  4,  3,  2,
-     0,  0,  0,  0,  0,  0,  0,  0,
-};
-
-constexpr Grid knight_grid = {
-    -7, -3,  1,  3,  3,  1, -3, -7,
-     2,  6, 14, 20, 20, 14,  6,  2,
-     6, 14, 28, 32, 32, 28, 14,  6,
-     8, 18, 30, 32, 32, 30, 18,  8,
-     8, 18, 26, 30, 30, 26, 18,  8,
-     6, 14, 22, 26, 26, 22, 14,  6,
-     2,  6, 14, 20, 20, 14,  6,  2,
-    -7, -3,  1,  3,  3,  1, -3, -7,
-};
-
-constexpr Grid bishop_grid = {
-    16, 16, 16, 16, 16, 16, 16, 16,
-    16, 29, 31, 31, 31, 31, 29, 16,
-    16, 28, 32, 32, 32, 32, 28, 16,
-    16, 26, 32, 32, 32, 32, 26, 16,
-    16, 26, 32, 32, 32, 32, 26, 16,
-    26, 28, 32, 32, 32, 32, 28, 26,
-    26, 29, 31, 31, 31, 31, 29, 26,
-    16, 16, 16, 16, 16, 16, 16, 16,
-};
-
-// King while its side's running total is 1300 or more.
-constexpr Grid king_middle_grid = {
-    -20, -20, -20, -20, -20, -20, -20, -20,
-    -20, -20, -20, -20, -20, -20, -20, -20,
-    -20, -20, -20, -20, -20, -20, -20, -20,
-    -20, -20, -20, -20, -20, -20, -20, -20,
-    -20, -20, -20, -20, -20, -20, -20, -20,
-     -7,  -7,  -7,  -9,  -9,  -7,  -7,  -7,
-     -5,  -5,  -5,  -5,  -5,  -5,  -5,  -5,
-      1,   3,  10,  -8,  -5,  -8,  10,   2,
-};
-
-// King while its side's running total is below 1300.
-constexpr Grid king_end_grid = {
-    0, 0,  0,  0,  0,  0, 0, 0,
-    0, 2,  4,  5,  5,  4, 2, 0,
-    0, 7, 10, 12, 12, 10, 7, 0,
-    1, 4, 12, 15, 15, 12, 4, 1,
-    1, 4, 10, 10, 10, 10, 4, 1,
-    1, 4,  6,  7,  7,  6, 4, 1,
-    0, 2,  4,  5,  5,  4, 2, 0,
-    0, 0,  1,  2,  2,  1, 0, 0,
-};
-
-// Black's value on a square is White's on the same file of the mirrored rank.
-constexpr Grid mirror(const Grid& white) {
-    Grid black{};
-    for (int sq = 0; sq < 64; ++sq) black[sq] = white[(7 - sq / 8) * 8 + sq % 8];
-    return black;
-}
-
-constexpr Grid black_pawn_grid() {
-    Grid g = mirror(pawn_grid);
-    g[5 * 8 + 6] = 12;  // g3: Black's one value that is not the mirror of White's g6 (15)
-    return g;
-}
-
-// [table][colour][square64]
-constexpr Grid tables[5][2] = {
-    {pawn_grid, black_pawn_grid()},
-    {knight_grid, mirror(knight_grid)},
-    {bishop_grid, mirror(bishop_grid)},
-    {king_middle_grid, mirror(king_middle_grid)},
-    {king_end_grid, mirror(king_end_grid)},
-};
-
-constexpr int DOUBLED_PAWN = 10;
-constexpr int ISOLATED_PAWN = 20;
-constexpr int BACKWARD_PAWN = 8;
-constexpr int ROOK_ON_SEVENTH = 10;
-constexpr int ROOK_OPEN_FILE = 15;
-constexpr int ROOK_HALF_OPEN_FILE = 10;
-constexpr int KING_PHASE_LIMIT = 1300;
-
-}  // namespace
+using namespace eval_tables;
 
 int table_value(int table, int colour, int square64) { return tables[table][colour][square64]; }
 
-int evaluate() {
+namespace {
+
+// The evaluation read square by square, a8 .. h1 (the definition; used for
+// positions without exactly one king per side, where the king phase test can
+// happen more than once or not at all).
+int evaluate_by_scan() {
     // pawn_count: pawns per colour and file, entries 1..8 = files a..h, 0 and 9 sentinels.
     // rear_pawn_rank: row of the rearmost pawn per file (White 0, Black 7 when none).
     int pawn_count[2][10] = {};
@@ -164,6 +83,181 @@ int evaluate() {
         }
     }
     return pos.side == WHITE ? total[WHITE] - total[BLACK] : total[BLACK] - total[WHITE];
+}
+
+constexpr SquareSet FILE_A = FILE_A_SQUARES;
+constexpr SquareSet FILE_H = FILE_H_SQUARES;
+constexpr SquareSet ROW_0 = 0xFFULL;          // rank 8
+constexpr SquareSet ROW_7 = 0xFFULL << 56;    // rank 1
+
+// The files that hold a square of the set, as 8 bits (bit f = file f).
+constexpr unsigned files_of(SquareSet set) {
+    set |= set >> 32;
+    set |= set >> 16;
+    set |= set >> 8;
+    return static_cast<unsigned>(set & 0xFF);
+}
+
+// Every square of the files given as 8 bits.
+constexpr SquareSet file_squares(unsigned files) { return static_cast<SquareSet>(files & 0xFF) * FILE_A; }
+
+// Squares with a square of the set on an adjacent file, same row.
+constexpr SquareSet beside(SquareSet set) { return ((set & ~FILE_H) << 1) | ((set & ~FILE_A) >> 1); }
+
+// Number of squares in a set that usually holds none or a few.
+inline int sparse_count(SquareSet set) {
+    int n = 0;
+    for (; set; set &= set - 1) ++n;
+    return n;
+}
+
+// The pawn-structure sets of one colour.
+struct PawnSets {
+    SquareSet isolated;   // own pawns with no own pawn on an adjacent file
+    SquareSet backward;   // own pawns behind every own pawn of both adjacent files (and not isolated)
+    SquareSet doubled;    // own pawns with another own pawn behind them: one per pawn of a file beyond the first
+};
+
+template <int C>
+PawnSets pawn_sets(SquareSet pawns) {
+    PawnSets p{};
+    const unsigned own_files = files_of(pawns);
+    const unsigned isolated_files = own_files & ~((own_files << 1) | (own_files >> 1));
+    p.isolated = pawns & file_squares(isolated_files);
+    // Fill each pawn forwards along its file: a square is reached when an
+    // own pawn stands on it or behind it. A pawn is level with or ahead of
+    // an own pawn of an adjacent file exactly when the fill beside it
+    // reaches its square; backward pawns are those it does not reach.
+    SquareSet fill = pawns;
+    if (C == WHITE) {
+        // Rows count from rank 8: behind a White pawn means a larger row.
+        fill |= fill >> 8;
+        fill |= fill >> 16;
+        fill |= fill >> 32;
+        p.backward = pawns & ~beside(fill) & ~ROW_0 & ~p.isolated;
+        p.doubled = pawns & (fill >> 8);
+    } else {
+        fill |= fill << 8;
+        fill |= fill << 16;
+        fill |= fill << 32;
+        p.backward = pawns & ~beside(fill) & ~ROW_7 & ~p.isolated;
+        p.doubled = pawns & (fill << 8);
+    }
+    return p;
+}
+
+// The pawn terms of both colours for one placement of the pawns. They
+// depend on nothing else, and most evaluations in a search meet a pawn
+// placement seen shortly before, so they are kept in a small table indexed
+// by the two pawn sets; an entry is used only when both sets are equal.
+struct PawnEntry {
+    SquareSet pawns[2];
+    int32_t structure[2];    // doubled, isolated and backward deductions (negative)
+    int32_t doubled[2];      // the doubled-pawn part alone
+    SquareSet open;          // the files without pawns, for the rooks
+    SquareSet half_open[2];  // the files with only the other colour's pawns
+};
+constexpr int PAWN_CACHE_SIZE = 1024;
+
+// At start-up every entry holds White pawns on all 64 squares, a placement
+// that is never evaluated here (it leaves no room for the kings).
+struct PawnCache {
+    PawnEntry entries[PAWN_CACHE_SIZE];
+};
+constexpr PawnCache empty_pawn_cache() {
+    PawnCache c{};
+    for (PawnEntry& e : c.entries) e.pawns[WHITE] = ~SquareSet{0};
+    return c;
+}
+constinit PawnCache pawn_cache = empty_pawn_cache();
+
+template <int C>
+void fill_pawn_terms(PawnEntry& e, SquareSet pawns) {
+    const PawnSets p = pawn_sets<C>(pawns);
+    e.doubled[C] = DOUBLED_PAWN * sparse_count(p.doubled);
+    e.structure[C] = -e.doubled[C] - ISOLATED_PAWN * sparse_count(p.isolated) - BACKWARD_PAWN * sparse_count(p.backward);
+}
+
+const PawnEntry& pawn_terms(SquareSet white, SquareSet black) {
+    const uint64_t mix = white * 0x9E3779B97F4A7C15ULL ^ black * 0xC2B2AE3D27D4EB4FULL;
+    PawnEntry& e = pawn_cache.entries[mix >> 54];
+    if (e.pawns[WHITE] != white || e.pawns[BLACK] != black) {
+        e.pawns[WHITE] = white;
+        e.pawns[BLACK] = black;
+        fill_pawn_terms<WHITE>(e, white);
+        fill_pawn_terms<BLACK>(e, black);
+        const unsigned white_files = files_of(white), black_files = files_of(black);
+        e.open = file_squares(~(white_files | black_files));
+        e.half_open[WHITE] = file_squares(~white_files & black_files);
+        e.half_open[BLACK] = file_squares(~black_files & white_files);
+    }
+    return e;
+}
+
+// The colour's running total when the scan reaches its king: all its
+// material and doubled-pawn deductions (the file pass comes first) plus the
+// square terms of its pieces on squares before the king's.
+template <int C>
+int total_at_king(SquareSet own, int doubled, int king64) {
+    const SquareSet* pieces = pos.pieces;
+    const SquareSet pawns = pieces[PAWN] & own;
+    const PawnSets p = pawn_sets<C>(pawns);
+    const unsigned own_files = files_of(pawns), enemy_files = files_of(pieces[PAWN] & ~own);
+    const SquareSet before = own & (square_bit(king64) - 1);
+    int total = pos.material[C] - doubled;
+    for (SquareSet b = before & pawns; b; b &= b - 1) {
+        const int sq = first_square(b);
+        total += tables[PAWN_TABLE][C][sq];
+        if (p.isolated & square_bit(sq)) total -= ISOLATED_PAWN;
+        else if (p.backward & square_bit(sq)) total -= BACKWARD_PAWN;
+    }
+    for (SquareSet b = before & pieces[KNIGHT]; b; b &= b - 1) total += tables[KNIGHT_TABLE][C][first_square(b)];
+    for (SquareSet b = before & pieces[BISHOP]; b; b &= b - 1) total += tables[BISHOP_TABLE][C][first_square(b)];
+    for (SquareSet b = before & pieces[ROOK]; b; b &= b - 1) {
+        const int sq = first_square(b);
+        total += piece_square_values.value[C][ROOK][sq] - piece_value[ROOK];
+        const unsigned file = 1u << (sq & 7);
+        if (!(own_files & file)) total += enemy_files & file ? ROOK_HALF_OPEN_FILE : ROOK_OPEN_FILE;
+    }
+    return total;
+}
+
+// One colour's total, with the king's table chosen by the running total at
+// the king's square. That total is the material less the doubled pawns plus
+// the square terms of the pieces before the king, each between -20 and +32
+// (queens and the king add none). Each such piece is worth at least 100, so
+// those terms lie within -material/5 and +material*8/25, and the choice is
+// usually clear without visiting the pieces.
+template <int C>
+int colour_total(const PawnEntry& pawn, int king64) {
+    const SquareSet own = pos.occupied[C];
+    const SquareSet* pieces = pos.pieces;
+    int extra = pawn.structure[C];
+    if (const SquareSet rooks = pieces[ROOK] & own) {
+        extra += ROOK_OPEN_FILE * sparse_count(rooks & pawn.open) +
+                 ROOK_HALF_OPEN_FILE * sparse_count(rooks & pawn.half_open[C]);
+    }
+    const int material = pos.material[C];
+    const int base = material - pawn.doubled[C];
+    bool middle;
+    if (5 * base - material >= 5 * KING_PHASE_LIMIT) middle = true;
+    else if (25 * base + 8 * material < 25 * KING_PHASE_LIMIT) middle = false;
+    else middle = total_at_king<C>(own, pawn.doubled[C], king64) >= KING_PHASE_LIMIT;
+    const int king = middle ? tables[KING_MIDDLE_TABLE][C][king64] : tables[KING_END_TABLE][C][king64];
+    return pos.piece_square[C] + extra + king;
+}
+
+}  // namespace
+
+int evaluate() {
+    const SquareSet white_king = pos.pieces[KING] & pos.occupied[WHITE];
+    const SquareSet black_king = pos.pieces[KING] & pos.occupied[BLACK];
+    if (!white_king || (white_king & (white_king - 1)) || !black_king || (black_king & (black_king - 1)))
+        return evaluate_by_scan();
+    const PawnEntry& pawn = pawn_terms(pos.pieces[PAWN] & pos.occupied[WHITE], pos.pieces[PAWN] & pos.occupied[BLACK]);
+    const int w = colour_total<WHITE>(pawn, first_square(white_king));
+    const int b = colour_total<BLACK>(pawn, first_square(black_king));
+    return pos.side == WHITE ? w - b : b - w;
 }
 
 }  // namespace torlo

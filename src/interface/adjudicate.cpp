@@ -42,9 +42,12 @@ int repetition_count() {
     if (f <= 3) return 0;
     // Each record moves a piece from `from` to `to`; when every square's
     // changes cancel out, the placement before that record is the current one.
-    int counters[BOARD_SIZE] = {};
+    // The counters are zero between calls: only the squares of the records
+    // walked are counted, and only those are set back to zero afterwards.
+    static int counters[BOARD_SIZE];
     int total = 0, repeats = 0;
-    for (int i = pos.ply - 1; i >= pos.ply - f; --i) {
+    const int last = pos.ply - f;
+    for (int i = pos.ply - 1; i >= last; --i) {
         const UndoRecord& r = game_history[i];
         if (r.type == NULL_MOVE) continue;
         if (++counters[r.from] == 0) --total;
@@ -52,6 +55,11 @@ int repetition_count() {
         if (--counters[r.to] == 0) --total;
         else ++total;
         if (total == 0) ++repeats;
+    }
+    for (int i = pos.ply - 1; i >= last; --i) {
+        const UndoRecord& r = game_history[i];
+        if (r.type == NULL_MOVE) continue;
+        counters[r.from] = counters[r.to] = 0;
     }
     return repeats;
 }

@@ -29,16 +29,31 @@ void sort_pv(Move* list, int count) {
 }
 
 void pick_move(Move* list, int i, int count, uint16_t hash_code) {
+    // The hash move is recognised by its squares: a move code names one
+    // (from, to) pair of playing squares, so comparing the mailbox squares
+    // directly is the same test as comparing codes, without the lookups.
     int best = i;
-    int best_score = list[i].score;
-    for (int j = i; j < count; ++j) {
-        if (move_code(list[j]) == hash_code) {
-            best = j;
-            break;
+    if (hash_code != NO_MOVE_CODE) {
+        const int hash_from = mailbox_of(hash_code >> 8);
+        const int hash_to = mailbox_of(hash_code & 0xFF);
+        int best_score = list[i].score;
+        for (int j = i; j < count; ++j) {
+            if (list[j].from == hash_from && list[j].to == hash_to) {
+                best = j;
+                break;
+            }
+            if (list[j].score > best_score) {
+                best = j;
+                best_score = list[j].score;
+            }
         }
-        if (list[j].score > best_score) {
-            best = j;
-            best_score = list[j].score;
+    } else {
+        int best_score = list[i].score;
+        for (int j = i + 1; j < count; ++j) {
+            if (list[j].score > best_score) {
+                best = j;
+                best_score = list[j].score;
+            }
         }
     }
     const Move tmp = list[i];

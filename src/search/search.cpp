@@ -26,6 +26,10 @@ int search(int depth, int alpha, int beta) {
     // Step 3. Count the node.
     if ((++nodes & 2047) == 0) check_time();
 
+    // The reply to a null move is usually searched first: ask for its table
+    // slot now.
+    tt_prefetch(pos.hash_key ^ side_key() ^ (pos.ep ? ep_key(pos.ep) : 0));
+
     // Step 4. Empty this node's principal variation.
     pv_length[n] = n;
 
@@ -66,9 +70,23 @@ int search(int depth, int alpha, int beta) {
     if (follow_pv) sort_pv(list, count);
 
     // Step 11. Move loop.
+    // The next move is picked before this one is searched (the list does
+    // not change meanwhile), so that its table slot can be fetched while
+    // this move's subtree is searched.
+    uint64_t next_key = 0;
+    if (count > 0) {
+        pick_move(list, 0, count, hash_move);
+        next_key = key_after(list[0]);
+        tt_prefetch(next_key);
+    }
     for (int i = 0; i < count; ++i) {
-        pick_move(list, i, count, hash_move);
-        if (!make_move(list[i])) continue;
+        const uint64_t key = next_key;
+        if (i + 1 < count) {
+            pick_move(list, i + 1, count, hash_move);
+            next_key = key_after(list[i + 1]);
+            tt_prefetch(next_key);
+        }
+        if (!make_move_with_key(list[i], key)) continue;
         legal_move_seen = true;
         const int child_depth = depth - 1 + extension;
         int score;

@@ -27,6 +27,8 @@ struct TTEntry {
 };
 static_assert(sizeof(TTEntry) == 16, "table entries are 16 bytes");
 
+// The table, fixed storage for the whole run. Entries change only through
+// tt_clear, tt_age, tt_probe and tt_store.
 extern TTEntry tt[TT_ENTRIES];
 
 inline TTEntry* tt_slot(uint64_t key) { return &tt[key % TT_ENTRIES]; }
