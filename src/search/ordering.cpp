@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "search/search.h"
+#include "search/tt.h"
 
 namespace torlo {
 
@@ -59,6 +60,13 @@ void pick_move(Move* list, int i, int count, uint16_t hash_code) {
     const Move tmp = list[i];
     list[i] = list[best];
     list[best] = tmp;
+}
+
+uint64_t pick_and_prefetch(Move* list, int i, int count, uint16_t hash_code) {
+    pick_move(list, i, count, hash_code);
+    const uint64_t key = key_after(list[i]);
+    tt_prefetch(key);
+    return key;
 }
 
 void update_killers(int score, Move move) {

@@ -53,19 +53,10 @@ int quiesce(int qdepth, int alpha, int beta) {
     // Step 9. Move loop. The next move is picked before this one is
     // searched (the list does not change meanwhile), so that its table slot
     // can be fetched while this move's subtree is searched.
-    uint64_t next_key = 0;
-    if (count > 0) {
-        pick_move(list, 0, count, hash_move);
-        next_key = key_after(list[0]);
-        tt_prefetch(next_key);
-    }
+    uint64_t next_key = count > 0 ? pick_and_prefetch(list, 0, count, hash_move) : 0;
     for (int i = 0; i < count; ++i) {
         const uint64_t key = next_key;
-        if (i + 1 < count) {
-            pick_move(list, i + 1, count, hash_move);
-            next_key = key_after(list[i + 1]);
-            tt_prefetch(next_key);
-        }
+        if (i + 1 < count) next_key = pick_and_prefetch(list, i + 1, count, hash_move);
         if (!make_move_with_key(list[i], key)) continue;
         const int score = -quiesce(qdepth - 1, -beta, -best);
         unmake_move();

@@ -28,6 +28,9 @@ inline Move& best_move = pv[0][0];
 
 void sort_pv(Move* list, int count);
 void pick_move(Move* list, int i, int count, uint16_t hash_code);
+// pick_move, then the key after the picked move, whose table slot is
+// fetched while the move before it is searched.
+uint64_t pick_and_prefetch(Move* list, int i, int count, uint16_t hash_code);
 void update_killers(int score, Move move);
 void update_pv(int n, Move move);
 void reset_search_tables();    // history, pv, killers and killer scores
