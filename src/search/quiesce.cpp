@@ -49,6 +49,10 @@ int quiesce(int qdepth, int alpha, int beta) {
     Move list[MAX_MOVES];
     const int count = generate_moves(list, 1);
     if (follow_pv) sort_pv(list, count);
+    // Most captures here lead to a node that only probes, evaluates and
+    // stores: ask for all their table slots at once, so that the memory
+    // fetches overlap instead of each child waiting for its own.
+    for (int j = 1; j < count; ++j) tt_prefetch(key_after(list[j]));
 
     // Step 9. Move loop. The next move is picked before this one is
     // searched (the list does not change meanwhile), so that its table slot

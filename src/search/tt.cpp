@@ -1,5 +1,7 @@
 #include "search/tt.h"
 
+#include <cstring>
+
 #if defined(__linux__)
 #include <sys/mman.h>
 #endif
@@ -7,6 +9,7 @@
 namespace torlo {
 
 TTEntry tt[TT_ENTRIES];
+uint16_t tt_meta[TT_ENTRIES];
 
 namespace {
 
@@ -42,6 +45,7 @@ bool all_empty = true;
 void tt_clear() {
     if (all_empty) return;
     for (TTEntry& e : tt) e.age = 0;
+    std::memset(tt_meta, 0, sizeof tt_meta);
     all_empty = true;
 }
 
@@ -49,26 +53,39 @@ void tt_age() {
     if (all_empty) return;
     for (TTEntry& e : tt)
         if (e.age == 2) e.age = 1;
+    for (uint16_t& m : tt_meta)
+        if ((m & 3) == 2) m ^= 3;
 }
 
+namespace {
+constexpr uint16_t AGE_BITS = 0x03;
+constexpr uint16_t TAG_BITS = 0xFC;
+inline uint16_t tag_of(uint64_t key) { return static_cast<uint16_t>(key >> 56) & TAG_BITS; }
+inline bool tag_differs(uint16_t meta, uint64_t key) { return ((meta ^ (key >> 56)) & TAG_BITS) != 0; }
+}  // namespace
+
 TTEntry* tt_probe(uint64_t key) {
-    TTEntry* e = tt_slot(key);
-    if (e->age == 0 || e->key != key) return nullptr;
+    const uint64_t index = key % TT_ENTRIES;
+    uint16_t& meta = tt_meta[index];
+    if ((meta & AGE_BITS) == 0 || tag_differs(meta, key)) return nullptr;  // empty, or another key
+    TTEntry* e = &tt[index];
+    if (e->key != key) return nullptr;
     e->age = 2;
+    meta = static_cast<uint16_t>((meta & ~AGE_BITS) | 2);
     return e;
 }
 
 void tt_store(uint64_t key, int score, uint16_t move, int depth, int bound) {
-    TTEntry* e = tt_slot(key);
+    const uint64_t index = key % TT_ENTRIES;
+    TTEntry* e = &tt[index];
+    const uint16_t meta = tt_meta[index];
     const uint8_t d = static_cast<uint8_t>(depth);
-    // A deeper entry of another position written or found in this search stays.
-    if (e->key != key && e->age == 2 && e->depth > d) return;
-    e->key = key;
-    e->score = score;
-    e->depth = d;
-    e->move = move;
-    e->bound = static_cast<uint8_t>(bound) & 3;
-    e->age = 2;
+    // A deeper entry of another position written or found in this search
+    // stays. The entry's key is read only when the tags agree.
+    if ((meta & AGE_BITS) == 2 && (meta >> 8) > d && (tag_differs(meta, key) || e->key != key)) return;
+    // Written whole: no read of the old entry's bit fields.
+    *e = TTEntry{key, score, move, d, static_cast<uint8_t>(bound & 3), 2, 0};
+    tt_meta[index] = static_cast<uint16_t>(d << 8 | tag_of(key) | 2);
     all_empty = false;
 }
 

@@ -17,6 +17,7 @@ constexpr int TT_KBYTES = 16383;  // the size the start-up line reports
 //   depth  8 bits  searched depth (quiescence results: 0)
 //   bound  2 bits  TT_UPPER, TT_LOWER, TT_EXACT
 //   age    2 bits  0 empty, 1 earlier search, 2 current search
+//   spare  4 bits  0
 struct TTEntry {
     uint64_t key;
     int32_t score;
@@ -24,6 +25,7 @@ struct TTEntry {
     uint8_t depth;
     uint8_t bound : 2;
     uint8_t age : 2;
+    uint8_t spare : 4;  // always 0; named so that an entry is written without reading it
 };
 static_assert(sizeof(TTEntry) == 16, "table entries are 16 bytes");
 
@@ -31,8 +33,21 @@ static_assert(sizeof(TTEntry) == 16, "table entries are 16 bytes");
 // tt_clear, tt_age, tt_probe and tt_store.
 extern TTEntry tt[TT_ENTRIES];
 
+// A summary of each entry, kept beside the table and in step with it, so
+// that most probes and stores are decided without reading the entry itself
+// (three probes in four miss; the summaries, 1.4 MB, stay in the
+// processor's caches far better than the 11 MB of entries):
+//   age    bits 0-1   the entry's age (0: empty)
+//   tag    bits 2-7   bits 58-63 of the key it holds
+//   depth  bits 8-15  its depth
+// A probe whose tag differs cannot hit; a store learns age and depth here.
+extern uint16_t tt_meta[TT_ENTRIES];
+
 inline TTEntry* tt_slot(uint64_t key) { return &tt[key % TT_ENTRIES]; }
-inline void tt_prefetch(uint64_t key) { __builtin_prefetch(tt_slot(key)); }
+inline void tt_prefetch(uint64_t key) {
+    __builtin_prefetch(tt_slot(key));
+    __builtin_prefetch(&tt_meta[key % TT_ENTRIES]);
+}
 
 void tt_clear();   // every entry empty
 void tt_age();     // current entries become old

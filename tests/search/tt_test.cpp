@@ -14,6 +14,19 @@ namespace {
 constexpr uint64_t K1 = 0x0123456789ABCDEFULL;
 constexpr uint64_t K2 = K1 + TT_ENTRIES;      // same remainder, another position
 constexpr uint64_t K3 = K1 + 7 * TT_ENTRIES;  // and a third
+// Same slot again, but the key's top bits differ too: its summary tag differs.
+constexpr uint64_t K4 = K1 + ((1ULL << 60) / TT_ENTRIES) * TT_ENTRIES;
+static_assert(K4 % TT_ENTRIES == K1 % TT_ENTRIES && (K4 >> 58) != (K1 >> 58));
+
+// The summary beside the slot of `key` agrees with the entry: age, depth and,
+// for a filled entry, the top bits of its key.
+bool summary_agrees(uint64_t key) {
+    const TTEntry& e = *tt_slot(key);
+    const uint16_t meta = tt_meta[key % TT_ENTRIES];
+    if ((meta & 3) != e.age) return false;
+    if (e.age == 0) return true;
+    return (meta >> 8) == e.depth && ((meta >> 2) & 0x3F) == (e.key >> 58);
+}
 
 TEST(TranspositionTable, KeysWithEqualRemaindersShareASlot) {
     EXPECT_TRUE(tt_slot(K1) == tt_slot(K2) && tt_slot(K1) == tt_slot(K3));
@@ -58,6 +71,25 @@ TEST(TranspositionTable, ShallowerStoreRefusedOnlyByACurrentDeeperEntry) {
     tt_store(K3, 30, 0x0506, 3, TT_EXACT);  // equal depth replaces
     EXPECT_EQ(tt_probe(K2), nullptr);
     ASSERT_NE(tt_probe(K3), nullptr);
+    EXPECT_TRUE(summary_agrees(K3));
+}
+
+TEST(TranspositionTable, KeysWithOtherTopBitsInTheSameSlotFollowTheSameRules) {
+    tt_clear();
+    tt_store(K1, 10, 0x0102, 5, TT_EXACT);
+    tt_store(K4, 20, 0x0304, 4, TT_EXACT);  // refused: a current deeper entry
+    EXPECT_EQ(tt_probe(K4), nullptr);
+    EXPECT_TRUE(tt_probe(K1) != nullptr && tt_slot(K1)->key == K1 && summary_agrees(K1));
+    tt_store(K4, 20, 0x0304, 6, TT_EXACT);  // deeper replaces
+    EXPECT_EQ(tt_probe(K1), nullptr);
+    ASSERT_NE(tt_probe(K4), nullptr);
+    EXPECT_TRUE(tt_probe(K4)->score == 20 && summary_agrees(K4));
+    tt_store(K4, -7, NO_MOVE_CODE, 0, TT_UPPER);  // the same position, shallower: overwritten
+    EXPECT_TRUE(tt_probe(K4) != nullptr && tt_probe(K4)->depth == 0 && summary_agrees(K4));
+    tt_age();
+    EXPECT_TRUE(tt_slot(K4)->age == 1 && summary_agrees(K4));
+    tt_clear();
+    EXPECT_TRUE(tt_probe(K4) == nullptr && summary_agrees(K4));
 }
 
 TEST(TranspositionTable, ProbeHitMakesAnOldEntryCurrent) {
@@ -72,7 +104,9 @@ TEST(TranspositionTable, ProbeHitMakesAnOldEntryCurrent) {
     EXPECT_EQ(tt_probe(K2), nullptr);
     tt_age();
     EXPECT_EQ(tt_probe(K3), nullptr);  // a miss leaves the age alone
+    EXPECT_EQ(tt_probe(K4), nullptr);
     EXPECT_EQ(tt_slot(K1)->age, 1);
+    EXPECT_TRUE(summary_agrees(K1));
 }
 
 }  // namespace
