@@ -29,7 +29,7 @@ void sort_pv(Move* list, int count) {
     }
 }
 
-void pick_move(Move* list, int i, int count, uint16_t hash_code) {
+int best_index(const Move* list, int i, int count, uint16_t hash_code) {
     // The hash move is recognised by its squares: a move code names one
     // (from, to) pair of playing squares, so comparing the mailbox squares
     // directly is the same test as comparing codes, without the lookups.
@@ -57,6 +57,11 @@ void pick_move(Move* list, int i, int count, uint16_t hash_code) {
             }
         }
     }
+    return best;
+}
+
+void pick_move(Move* list, int i, int count, uint16_t hash_code) {
+    const int best = best_index(list, i, count, hash_code);
     const Move tmp = list[i];
     list[i] = list[best];
     list[best] = tmp;

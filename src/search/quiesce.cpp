@@ -1,5 +1,7 @@
 // The quiescence search: stand pat on the evaluation, then captures only,
 // within a budget of plies; every result is stored with depth 0.
+#include <utility>
+
 #include "eval/eval.h"
 #include "search/search.h"
 #include "search/tt.h"
@@ -52,16 +54,18 @@ int quiesce(int qdepth, int alpha, int beta) {
     // Most captures here lead to a node that only probes, evaluates and
     // stores: ask for all their table slots at once, so that the memory
     // fetches overlap instead of each child waiting for its own.
-    for (int j = 1; j < count; ++j) tt_prefetch(key_after(list[j]));
+    uint64_t keys[MAX_MOVES];
+    for (int j = 0; j < count; ++j) {
+        keys[j] = key_after(list[j]);
+        tt_prefetch(keys[j]);
+    }
 
-    // Step 9. Move loop. The next move is picked before this one is
-    // searched (the list does not change meanwhile), so that its table slot
-    // can be fetched while this move's subtree is searched.
-    uint64_t next_key = count > 0 ? pick_and_prefetch(list, 0, count, hash_move) : 0;
+    // Step 9. Move loop; each key moves with its move.
     for (int i = 0; i < count; ++i) {
-        const uint64_t key = next_key;
-        if (i + 1 < count) next_key = pick_and_prefetch(list, i + 1, count, hash_move);
-        if (!make_move_with_key(list[i], key)) continue;
+        const int b = best_index(list, i, count, hash_move);
+        std::swap(list[i], list[b]);
+        std::swap(keys[i], keys[b]);
+        if (!make_move_with_key(list[i], keys[i])) continue;
         const int score = -quiesce(qdepth - 1, -beta, -best);
         unmake_move();
         if (score > best) {

@@ -27,7 +27,10 @@ extern int32_t follow_pv;
 inline Move& best_move = pv[0][0];
 
 void sort_pv(Move* list, int count);
-void pick_move(Move* list, int i, int count, uint16_t hash_code);
+// The move to search next among list[i..count-1]: the hash move when it is
+// there, otherwise the first of the highest scores.
+int best_index(const Move* list, int i, int count, uint16_t hash_code);
+void pick_move(Move* list, int i, int count, uint16_t hash_code);  // swaps it into list[i]
 // pick_move, then the key after the picked move, whose table slot is
 // fetched while the move before it is searched.
 uint64_t pick_and_prefetch(Move* list, int i, int count, uint16_t hash_code);
