@@ -9,7 +9,7 @@
 namespace torlo {
 
 alignas(2 * 1024 * 1024) TTEntry tt[TT_ENTRIES];
-alignas(2 * 1024 * 1024) uint16_t tt_meta[TT_ENTRIES];
+alignas(2 * 1024 * 1024) uint8_t tt_meta[TT_ENTRIES];
 
 namespace {
 
@@ -47,6 +47,12 @@ namespace {
 // refreshes entries that a store filled). Clearing or ageing such a table
 // changes nothing, so the pass over its 11 MB is skipped.
 bool all_empty = true;
+
+constexpr uint8_t AGE_BITS = 0x03;
+constexpr uint8_t DEEP_BIT = 0x04;
+constexpr uint8_t TAG_BITS = 0xF8;
+inline uint8_t tag_of(uint64_t key) { return static_cast<uint8_t>(key >> 56) & TAG_BITS; }
+inline bool tag_differs(uint8_t meta, uint64_t key) { return ((meta ^ (key >> 56)) & TAG_BITS) != 0; }
 }  // namespace
 
 void tt_clear() {
@@ -60,39 +66,36 @@ void tt_age() {
     if (all_empty) return;
     for (TTEntry& e : tt)
         if (e.age == 2) e.age = 1;
-    for (uint16_t& m : tt_meta)
-        if ((m & 3) == 2) m ^= 3;
+    for (uint8_t& m : tt_meta)
+        if ((m & AGE_BITS) == 2) m ^= 3;
 }
-
-namespace {
-constexpr uint16_t AGE_BITS = 0x03;
-constexpr uint16_t TAG_BITS = 0xFC;
-inline uint16_t tag_of(uint64_t key) { return static_cast<uint16_t>(key >> 56) & TAG_BITS; }
-inline bool tag_differs(uint16_t meta, uint64_t key) { return ((meta ^ (key >> 56)) & TAG_BITS) != 0; }
-}  // namespace
 
 TTEntry* tt_probe(uint64_t key) {
     const uint64_t index = key % TT_ENTRIES;
-    uint16_t& meta = tt_meta[index];
+    uint8_t& meta = tt_meta[index];
     if ((meta & AGE_BITS) == 0 || tag_differs(meta, key)) return nullptr;  // empty, or another key
     TTEntry* e = &tt[index];
     if (e->key != key) return nullptr;
     e->age = 2;
-    meta = static_cast<uint16_t>((meta & ~AGE_BITS) | 2);
+    meta = static_cast<uint8_t>((meta & ~AGE_BITS) | 2);
     return e;
 }
 
 void tt_store(uint64_t key, int score, uint16_t move, int depth, int bound) {
     const uint64_t index = key % TT_ENTRIES;
     TTEntry* e = &tt[index];
-    const uint16_t meta = tt_meta[index];
+    const uint8_t meta = tt_meta[index];
     const uint8_t d = static_cast<uint8_t>(depth);
     // A deeper entry of another position written or found in this search
-    // stays. The entry's key is read only when the tags agree.
-    if ((meta & AGE_BITS) == 2 && (meta >> 8) > d && (tag_differs(meta, key) || e->key != key)) return;
+    // stays. The entry is read only when the tags agree or, for a store
+    // above depth 0, to learn the depth.
+    if ((meta & AGE_BITS) == 2) {
+        const bool deeper = d == 0 ? (meta & DEEP_BIT) != 0 : e->depth > d;
+        if (deeper && (tag_differs(meta, key) || e->key != key)) return;
+    }
     // Written whole: no read of the old entry's bit fields.
     *e = TTEntry{key, score, move, d, static_cast<uint8_t>(bound & 3), 2, 0};
-    tt_meta[index] = static_cast<uint16_t>(d << 8 | tag_of(key) | 2);
+    tt_meta[index] = static_cast<uint8_t>(tag_of(key) | (d > 0 ? DEEP_BIT : 0) | 2);
     all_empty = false;
 }
 

@@ -16,16 +16,16 @@ constexpr uint64_t K2 = K1 + TT_ENTRIES;      // same remainder, another positio
 constexpr uint64_t K3 = K1 + 7 * TT_ENTRIES;  // and a third
 // Same slot again, but the key's top bits differ too: its summary tag differs.
 constexpr uint64_t K4 = K1 + ((1ULL << 60) / TT_ENTRIES) * TT_ENTRIES;
-static_assert(K4 % TT_ENTRIES == K1 % TT_ENTRIES && (K4 >> 58) != (K1 >> 58));
+static_assert(K4 % TT_ENTRIES == K1 % TT_ENTRIES && (K4 >> 59) != (K1 >> 59));
 
-// The summary beside the slot of `key` agrees with the entry: age, depth and,
-// for a filled entry, the top bits of its key.
+// The summary beside the slot of `key` agrees with the entry: age and, for
+// a filled entry, whether it is deeper than 0 and the top bits of its key.
 bool summary_agrees(uint64_t key) {
     const TTEntry& e = *tt_slot(key);
-    const uint16_t meta = tt_meta[key % TT_ENTRIES];
+    const uint8_t meta = tt_meta[key % TT_ENTRIES];
     if ((meta & 3) != e.age) return false;
     if (e.age == 0) return true;
-    return (meta >> 8) == e.depth && ((meta >> 2) & 0x3F) == (e.key >> 58);
+    return ((meta >> 2) & 1) == (e.depth > 0) && (meta >> 3) == (e.key >> 59);
 }
 
 TEST(TranspositionTable, KeysWithEqualRemaindersShareASlot) {
@@ -86,6 +86,12 @@ TEST(TranspositionTable, KeysWithOtherTopBitsInTheSameSlotFollowTheSameRules) {
     EXPECT_TRUE(tt_probe(K4)->score == 20 && summary_agrees(K4));
     tt_store(K4, -7, NO_MOVE_CODE, 0, TT_UPPER);  // the same position, shallower: overwritten
     EXPECT_TRUE(tt_probe(K4) != nullptr && tt_probe(K4)->depth == 0 && summary_agrees(K4));
+    tt_store(K1, 3, NO_MOVE_CODE, 0, TT_LOWER);  // depth 0 over depth 0: replaces
+    EXPECT_TRUE(tt_probe(K4) == nullptr && tt_probe(K1) != nullptr && summary_agrees(K1));
+    tt_store(K4, 8, NO_MOVE_CODE, 1, TT_LOWER);  // depth 1 over depth 0: replaces
+    tt_store(K1, 9, NO_MOVE_CODE, 0, TT_LOWER);  // depth 0 under a current depth 1: refused
+    EXPECT_TRUE(tt_probe(K1) == nullptr && tt_probe(K4) != nullptr && tt_probe(K4)->score == 8);
+    tt_store(K4, -7, NO_MOVE_CODE, 0, TT_UPPER);  // the same position: overwritten
     tt_age();
     EXPECT_TRUE(tt_slot(K4)->age == 1 && summary_agrees(K4));
     tt_clear();
