@@ -21,13 +21,11 @@ inline bool ray_hits(int square64, SquareSet occupied, SquareSet attackers) {
 
 }  // namespace
 
-int square_attacked(int target, int colour) {
+int square_attacked_in(int target, int colour, SquareSet occupied, SquareSet them) {
     const int t = sq64[target];
-    const SquareSet them = pos.occupied[colour];
     if (set_tables.pawn_from[colour][t] & pos.pieces[PAWN] & them) return 1;
     if (set_tables.knight[t] & pos.pieces[KNIGHT] & them) return 1;
     if (set_tables.king[t] & pos.pieces[KING] & them) return 1;
-    const SquareSet occupied = pos.occupied[WHITE] | pos.occupied[BLACK];
     const SquareSet diagonal = (pos.pieces[BISHOP] | pos.pieces[QUEEN]) & them;
     if (set_tables.diagonal_lines[t] & diagonal) {
         if (ray_hits<UP_LEFT>(t, occupied, diagonal) || ray_hits<UP_RIGHT>(t, occupied, diagonal) ||
@@ -41,6 +39,10 @@ int square_attacked(int target, int colour) {
             return 1;
     }
     return 0;
+}
+
+int square_attacked(int target, int colour) {
+    return square_attacked_in(target, colour, pos.occupied[WHITE] | pos.occupied[BLACK], pos.occupied[colour]);
 }
 
 int in_check(int colour) { return square_attacked(pos.king_sq[colour], colour ^ 1); }

@@ -97,6 +97,10 @@ void remove_king(int colour);
 
 // --- attacks.cpp
 int square_attacked(int target, int colour);
+// square_attacked with the occupied squares and the colour's squares given,
+// its pieces being those of the position's piece sets on them: the attack
+// test of a position that differs by pieces moved or removed.
+int square_attacked_in(int target, int colour, SquareSet occupied, SquareSet them);
 int in_check(int colour);
 
 // --- movegen.cpp

@@ -79,6 +79,20 @@ int make_move_with_key(Move move, uint64_t key) {
     const int captured = board[to];
     const int placed = type > 10 ? type - 10 : moving;
 
+    // Legality first, except for castling (step 2 and step 17): the attack
+    // test on the mover's king square as it will be after the move, with the
+    // occupied squares and the opponent's pieces as they will be. A refused
+    // move changes nothing, and it is not played and taken back.
+    if (type != CASTLING) {
+        const SquareSet from_bit = bit_of(from), to_bit = bit_of(to);
+        const SquareSet victim_bit = type == EN_PASSANT ? bit_of(en_passant_victim(s, to)) : 0;
+        const SquareSet occupied_after =
+            ((pos.occupied[WHITE] | pos.occupied[BLACK]) & ~from_bit & ~victim_bit) | to_bit;
+        const SquareSet them_after = pos.occupied[s ^ 1] & ~to_bit & ~victim_bit;
+        const int king_after = moving == KING ? to : pos.king_sq[s];
+        if (square_attacked_in(king_after, s ^ 1, occupied_after, them_after)) return 0;
+    }
+
     // Step 1. The undo record.
     UndoRecord& r = game_history[pos.ply];
     r.from = move.from;
@@ -164,8 +178,8 @@ int make_move_with_key(Move move, uint64_t key) {
     ++pos.ply;
     pos.hash_key = key;
 
-    // Step 17. Legality.
-    if (in_check(s)) {
+    // Step 17. Legality of a castling (other moves were tested first).
+    if (type == CASTLING && in_check(s)) {
         unmake_move();
         return 0;
     }

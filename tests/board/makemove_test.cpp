@@ -148,14 +148,43 @@ int material_on_board(int colour) {
     return n;
 }
 
+// Whether a pseudo-legal move is legal, found without make_move: the move
+// is written into the mailbox arrays of a copy of the position, the sets
+// are rebuilt from them, and the mover's king square is tested. A castling
+// also needs the king out of check and the square it crosses unattacked.
+bool legal_by_arrays(Move m) {
+    const Position saved = pos;
+    const int s = pos.side;
+    const int moving = pos.board[m.from];
+    bool legal = true;
+    if (m.type == CASTLING) {
+        const CastleRook cr = castle_rook(m.to);
+        legal = !in_check(s) && !square_attacked(cr.crossed, s ^ 1);
+        pos.board[cr.rook_to] = ROOK;
+        pos.color[cr.rook_to] = static_cast<uint8_t>(s);
+        pos.board[cr.rook_from] = pos.color[cr.rook_from] = EMPTY;
+    }
+    if (m.type == EN_PASSANT) {
+        const int victim = s == WHITE ? m.to + 12 : m.to - 12;
+        pos.board[victim] = pos.color[victim] = EMPTY;
+    }
+    pos.board[m.to] = static_cast<uint8_t>(m.type > 10 ? m.type - 10 : moving);
+    pos.color[m.to] = static_cast<uint8_t>(s);
+    pos.board[m.from] = pos.color[m.from] = EMPTY;
+    set_hash();
+    legal = legal && !square_attacked(moving == KING ? m.to : pos.king_sq[s], s ^ 1);
+    pos = saved;
+    return legal;
+}
+
 struct Tally {
     long plies = 0, refused = 0, null_moves = 0, castling = 0, en_passant = 0;
     long promotions[5] = {}, victims[6] = {}, captors[6] = {};
     long played_rare = 0;  // games continued from a castling, en passant or promotion
 };
 
-// At every ply every pseudo-legal move is made and taken back (or refused)
-// and a null move is tried; then one legal move is played, preferring
+// At every ply every pseudo-legal move is made and taken back (or refused,
+// exactly when legal_by_arrays says it is illegal) and a null move is tried; then one legal move is played, preferring
 // castling, en passant and promotions half the time. At the end the whole
 // game is taken back.
 void random_game(const char* fen, std::mt19937& rng, Tally& t) {
@@ -175,7 +204,11 @@ void random_game(const char* fen, std::mt19937& rng, Tally& t) {
         std::vector<Move> legal, rare;
         for (int i = 0; i < n; ++i) {
             const Move m = list[i];
-            if (make_move(m)) {
+            const bool expected = legal_by_arrays(m);
+            ASSERT_EQ(diff(before, pos), "");
+            const int made = make_move(m);
+            ASSERT_EQ(made, expected ? 1 : 0) << fen << " ply " << ply << " " << move_text(m, 1);
+            if (made) {
                 ASSERT_TRUE(made_ok()) << fen << " ply " << ply << " " << move_text(m, 1);
                 unmake_move();
                 legal.push_back(m);
