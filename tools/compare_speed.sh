@@ -88,21 +88,21 @@ echo
 
 # --- 2. perft 6 against stockfish
 PERFT_RUNS=3
-for ((i = 1; i <= PERFT_RUNS; ++i)); do
-  t0=$(now); out=$(cd "$WORK" && printf 'perft 6\nquit\n' | "$CUR"); t1=$(now)
-  awk -v a="$t0" -v b="$t1" 'BEGIN {print b - a}' >>"$WORK/perft.cur"
-  grep -q '^Nodes searched: 119060324$' <<<"$out" || echo "  WARNING: perft 6 did not count 119060324"
-done
+# time_perft ENGINE COMMAND FILE WHO: wall seconds of PERFT_RUNS runs into FILE.
+time_perft() {
+  for ((i = 1; i <= PERFT_RUNS; ++i)); do
+    t0=$(now); out=$(cd "$WORK" && printf '%s\nquit\n' "$2" | "$1"); t1=$(now)
+    awk -v a="$t0" -v b="$t1" 'BEGIN {print b - a}' >>"$3"
+    grep -q '^Nodes searched: 119060324$' <<<"$out" || echo "  WARNING: $4 did not count 119060324"
+  done
+}
+time_perft "$CUR" 'perft 6' "$WORK/perft.cur" 'perft 6'
 cur_perft=$(median <"$WORK/perft.cur")
 echo "perft 6 from the start position (median wall seconds of $PERFT_RUNS):"
 printf '  current    %.2f s\n' "$cur_perft"
 STOCKFISH=${STOCKFISH:-$(command -v stockfish || echo /usr/games/stockfish)}
 if [[ -x "$STOCKFISH" ]]; then
-  for ((i = 1; i <= PERFT_RUNS; ++i)); do
-    t0=$(now); out=$(cd "$WORK" && printf 'go perft 6\nquit\n' | "$STOCKFISH"); t1=$(now)
-    awk -v a="$t0" -v b="$t1" 'BEGIN {print b - a}' >>"$WORK/perft.sf"
-    grep -q '^Nodes searched: 119060324$' <<<"$out" || echo "  WARNING: stockfish did not count 119060324"
-  done
+  time_perft "$STOCKFISH" 'go perft 6' "$WORK/perft.sf" stockfish
   sf_perft=$(median <"$WORK/perft.sf")
   printf '  stockfish  %.2f s (go perft 6, bulk counting)\n' "$sf_perft"
   awk -v c="$cur_perft" -v s="$sf_perft" 'BEGIN {printf "  ratio %.2f (target: at most 4)\n", c / s}'

@@ -88,6 +88,9 @@ void sync_piece_sets();        // the square sets only
 void new_game();               // initial position, new-game settings, empty table
 void clear_squares();          // every playing square empty (edit's '#')
 bool position_is_ok();         // invariants: arrays and sets agree, kings, key
+// position_is_ok without the square sets and the king squares: the arrays
+// well formed, the fields in range and the key right.
+bool position_fields_ok();
 // Points king_sq of each colour at a king of that colour when the recorded
 // square no longer holds one (after the edit language moved kings around).
 void repair_king_squares();

@@ -78,13 +78,14 @@ int make_move_with_key(Move move, uint64_t key) {
     const int moving = board[from];
     const int captured = board[to];
     const int placed = type > 10 ? type - 10 : moving;
+    const int from64 = sq64[from], to64 = sq64[to];
+    const SquareSet from_bit = square_bit(from64), to_bit = square_bit(to64);
 
     // Legality first, except for castling (step 2 and step 17): the attack
     // test on the mover's king square as it will be after the move, with the
     // occupied squares and the opponent's pieces as they will be. A refused
     // move changes nothing, and it is not played and taken back.
     if (type != CASTLING) {
-        const SquareSet from_bit = bit_of(from), to_bit = bit_of(to);
         const SquareSet victim_bit = type == EN_PASSANT ? bit_of(en_passant_victim(s, to)) : 0;
         const SquareSet occupied_after =
             ((pos.occupied[WHITE] | pos.occupied[BLACK]) & ~from_bit & ~victim_bit) | to_bit;
@@ -140,8 +141,6 @@ int make_move_with_key(Move move, uint64_t key) {
     }
 
     // Steps 8-13. Move the piece, capture, promote.
-    const int from64 = sq64[from], to64 = sq64[to];
-    const SquareSet from_bit = square_bit(from64), to_bit = square_bit(to64);
     pos.occupied[s] ^= from_bit | to_bit;
     pos.pieces[moving] ^= from_bit;
     pos.pieces[placed] ^= to_bit;

@@ -138,8 +138,7 @@ void repair_king_squares() {
     }
 }
 
-bool position_is_ok() {
-    bool has_king[2] = {false, false};
+bool position_fields_ok() {
     for (int sq = 0; sq < BOARD_SIZE; ++sq) {
         const int b = pos.board[sq], c = pos.color[sq];
         const bool playing = sq >= FIRST_SQUARE && sq <= LAST_SQUARE && file_of(sq) < 8;
@@ -149,10 +148,15 @@ bool position_is_ok() {
         }
         if ((b == EMPTY) != (c == EMPTY)) return false;
         if (b != EMPTY && (b > KING || c > BLACK)) return false;
-        if (b == KING) has_king[c] = true;
     }
-    for (int c = WHITE; c <= BLACK; ++c)
-        if (has_king[c] && (pos.board[pos.king_sq[c]] != KING || pos.color[pos.king_sq[c]] != c)) return false;
+    if (pos.side > BLACK || pos.castle > 15) return false;
+    if (pos.ply < 0 || pos.ply >= HISTORY_SIZE || setup_ply > pos.ply) return false;
+    if (pos.fifty_counter < 0) return false;
+    return pos.hash_key == compute_hash();
+}
+
+bool position_is_ok() {
+    if (!position_fields_ok()) return false;
     const PieceSets s = piece_sets_of_board();
     for (int c = WHITE; c <= BLACK; ++c) {
         if (pos.occupied[c] != s.occupied[c] || pos.material[c] != s.material[c] ||
@@ -161,10 +165,12 @@ bool position_is_ok() {
     }
     for (int p = PAWN; p <= KING; ++p)
         if (pos.pieces[p] != s.pieces[p]) return false;
-    if (pos.side > BLACK || pos.castle > 15) return false;
-    if (pos.ply < 0 || pos.ply >= HISTORY_SIZE || setup_ply > pos.ply) return false;
-    if (pos.fifty_counter < 0) return false;
-    return pos.hash_key == compute_hash();
+    // The sets now agree with the board: king_sq names a king of a colour that has one.
+    for (int c = WHITE; c <= BLACK; ++c) {
+        const bool has_king = (pos.pieces[KING] & pos.occupied[c]) != 0;
+        if (has_king && (pos.board[pos.king_sq[c]] != KING || pos.color[pos.king_sq[c]] != c)) return false;
+    }
+    return true;
 }
 
 }  // namespace torlo
