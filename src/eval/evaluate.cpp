@@ -21,7 +21,7 @@ namespace {
 // The evaluation read square by square, a8 .. h1 (the definition; used for
 // positions without exactly one king per side, where the king phase test can
 // happen more than once or not at all).
-int evaluate_by_scan() {
+[[gnu::noinline, gnu::cold]] int evaluate_by_scan() {
     // pawn_count: pawns per colour and file, entries 1..8 = files a..h, 0 and 9 sentinels.
     // rear_pawn_rank: row of the rearmost pawn per file (White 0, Black 7 when none).
     int pawn_count[2][10] = {};
