@@ -104,18 +104,6 @@ constexpr SquareSet file_squares(unsigned files) { return static_cast<SquareSet>
 // Squares with a square of the set on an adjacent file, same row.
 constexpr SquareSet beside(SquareSet set) { return ((set & ~FILE_H) << 1) | ((set & ~FILE_A) >> 1); }
 
-// Number of squares in a set that almost always holds two or fewer (a
-// side's rooks on some files): counted without branches up to two, so the
-// count costs no mispredicted loop exit; more squares are counted one by one.
-inline int small_count(SquareSet set) {
-    int n = set != 0;
-    set &= set - 1;
-    n += set != 0;
-    set &= set - 1;
-    for (; set; set &= set - 1) ++n;
-    return n;
-}
-
 // The pawn-structure sets of one colour.
 struct PawnSets {
     SquareSet isolated;   // own pawns with no own pawn on an adjacent file
@@ -155,12 +143,13 @@ PawnSets pawn_sets(SquareSet pawns) {
 // depend on nothing else, and most evaluations in a search meet a pawn
 // placement seen shortly before, so they are kept in a small table indexed
 // by the two pawn sets; an entry is used only when both sets are equal.
-struct PawnEntry {
+// One entry per cache line.
+struct alignas(64) PawnEntry {
     SquareSet pawns[2];
-    int32_t structure[2];    // doubled, isolated and backward deductions (negative)
-    int32_t doubled[2];      // the doubled-pawn part alone
-    SquareSet open;          // the files without pawns, for the rooks
-    SquareSet half_open[2];  // the files with only the other colour's pawns
+    int32_t structure[2];       // doubled, isolated and backward deductions (negative)
+    int32_t doubled[2];         // the doubled-pawn part alone
+    int8_t rook_bonus[2][8];    // a rook's file term by colour and file: open, half-open (only
+                                // the other colour's pawns) or none
 };
 constexpr int PAWN_CACHE_SIZE = 1024;
 
@@ -191,10 +180,14 @@ const PawnEntry& pawn_terms(SquareSet white, SquareSet black) {
         e.pawns[BLACK] = black;
         fill_pawn_terms<WHITE>(e, white);
         fill_pawn_terms<BLACK>(e, black);
-        const unsigned white_files = files_of(white), black_files = files_of(black);
-        e.open = file_squares(~(white_files | black_files));
-        e.half_open[WHITE] = file_squares(~white_files & black_files);
-        e.half_open[BLACK] = file_squares(~black_files & white_files);
+        const unsigned files[2] = {files_of(white), files_of(black)};
+        for (int c = WHITE; c <= BLACK; ++c) {
+            for (int f = 0; f < 8; ++f) {
+                const unsigned file = 1u << f;
+                const int bonus = files[c] & file ? 0 : files[c ^ 1] & file ? ROOK_HALF_OPEN_FILE : ROOK_OPEN_FILE;
+                e.rook_bonus[c][f] = static_cast<int8_t>(bonus);
+            }
+        }
     }
     return e;
 }
@@ -238,10 +231,10 @@ int colour_total(const PawnEntry& pawn, int king64) {
     const SquareSet own = pos.occupied[C];
     const SquareSet* pieces = pos.pieces;
     int extra = pawn.structure[C];
-    if (const SquareSet rooks = pieces[ROOK] & own) {
-        extra += ROOK_OPEN_FILE * small_count(rooks & pawn.open) +
-                 ROOK_HALF_OPEN_FILE * small_count(rooks & pawn.half_open[C]);
-    }
+    // One pass per rook: their number seldom changes between evaluations,
+    // so the loop's end is well predicted.
+    for (SquareSet rooks = pieces[ROOK] & own; rooks; rooks &= rooks - 1)
+        extra += pawn.rook_bonus[C][first_square(rooks) & 7];
     const int material = pos.material[C];
     const int base = material - pawn.doubled[C];
     bool middle;
@@ -254,6 +247,13 @@ int colour_total(const PawnEntry& pawn, int king64) {
 
 }  // namespace
 
+// make_move has just written the square sets one 8-byte word at a time.
+// GCC would read the two colour sets here as one 16-byte vector, a load that
+// cannot be served from those two pending stores and so waits until they
+// reach the cache; the evaluation is therefore compiled without that pairing.
+#if defined(__GNUC__) && !defined(__clang__)
+__attribute__((optimize("no-tree-slp-vectorize")))
+#endif
 int evaluate() {
     const SquareSet white_king = pos.pieces[KING] & pos.occupied[WHITE];
     const SquareSet black_king = pos.pieces[KING] & pos.occupied[BLACK];
