@@ -16,6 +16,8 @@ inline constexpr int piece_value[6] = {100, 300, 300, 500, 1000, -1};
 
 // Centipawns from the side to move's view.
 int evaluate();
+// Asks for the memory the next evaluate() of this position reads first.
+void prefetch_evaluation();
 
 // Square table values per colour, indexed by 0..63 (a8 = 0); exposed for tests.
 enum : int { PAWN_TABLE, KNIGHT_TABLE, BISHOP_TABLE, KING_MIDDLE_TABLE, KING_END_TABLE };

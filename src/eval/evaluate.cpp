@@ -172,9 +172,13 @@ void fill_pawn_terms(PawnEntry& e, SquareSet pawns) {
     e.structure[C] = -e.doubled[C] - ISOLATED_PAWN * square_count(p.isolated) - BACKWARD_PAWN * square_count(p.backward);
 }
 
-const PawnEntry& pawn_terms(SquareSet white, SquareSet black) {
+inline PawnEntry& pawn_entry(SquareSet white, SquareSet black) {
     const uint64_t mix = white * 0x9E3779B97F4A7C15ULL ^ black * 0xC2B2AE3D27D4EB4FULL;
-    PawnEntry& e = pawn_cache.entries[mix >> 54];
+    return pawn_cache.entries[mix >> 54];
+}
+
+const PawnEntry& pawn_terms(SquareSet white, SquareSet black) {
+    PawnEntry& e = pawn_entry(white, black);
     if (e.pawns[WHITE] != white || e.pawns[BLACK] != black) {
         e.pawns[WHITE] = white;
         e.pawns[BLACK] = black;
@@ -246,6 +250,11 @@ int colour_total(const PawnEntry& pawn, int king64) {
 }
 
 }  // namespace
+
+void prefetch_evaluation() {
+    const SquareSet pawns = pos.pieces[PAWN];
+    __builtin_prefetch(&pawn_entry(pawns & pos.occupied[WHITE], pawns & pos.occupied[BLACK]));
+}
 
 // make_move has just written the square sets one 8-byte word at a time.
 // GCC would read the two colour sets here as one 16-byte vector, a load that

@@ -15,6 +15,8 @@ int quiesce(int qdepth, int alpha, int beta) {
     const int entry_alpha = alpha;
     int best = alpha;
 
+    prefetch_evaluation();
+
     // Step 2. Probe first: a hit refreshes the entry even when the budget is spent.
     const TTEntry* e = tt_probe(pos.hash_key);
 
