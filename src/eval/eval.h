@@ -18,6 +18,9 @@ inline constexpr int piece_value[6] = {100, 300, 300, 500, 1000, -1};
 int evaluate();
 // Asks for the memory the next evaluate() of this position reads first.
 void prefetch_evaluation();
+// The same score read square by square, a8 .. h1: the definition, which
+// evaluate() follows term for term from the square sets and running sums.
+int evaluate_by_scan();
 
 // Square table values per colour, indexed by 0..63 (a8 = 0); exposed for tests.
 enum : int { PAWN_TABLE, KNIGHT_TABLE, BISHOP_TABLE, KING_MIDDLE_TABLE, KING_END_TABLE };

@@ -16,11 +16,10 @@ using namespace eval_tables;
 
 int table_value(int table, int colour, int square64) { return tables[table][colour][square64]; }
 
-namespace {
-
 // The evaluation read square by square, a8 .. h1 (the definition; used for
 // positions without exactly one king per side, where the king phase test can
-// happen more than once or not at all).
+// happen more than once or not at all). Kept out of line: the usual
+// evaluation below does not carry its frame.
 [[gnu::noinline, gnu::cold]] int evaluate_by_scan() {
     // pawn_count: pawns per colour and file, entries 1..8 = files a..h, 0 and 9 sentinels.
     // rear_pawn_rank: row of the rearmost pawn per file (White 0, Black 7 when none).
@@ -84,6 +83,8 @@ namespace {
     }
     return pos.side == WHITE ? total[WHITE] - total[BLACK] : total[BLACK] - total[WHITE];
 }
+
+namespace {
 
 constexpr SquareSet FILE_A = FILE_A_SQUARES;
 constexpr SquareSet FILE_H = FILE_H_SQUARES;

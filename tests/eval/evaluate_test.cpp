@@ -3,7 +3,9 @@
 // placement is scored with both sides to move: the score must negate.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
+#include <vector>
 
 #include "board/board.h"
 #include "eval/eval.h"
@@ -59,6 +61,59 @@ TEST(Evaluate, WorkedExamples) {
     test::reset_engine();
     ASSERT_EQ(play_user_move("e2e4"), 1);
     EXPECT_EQ(evaluate(), -17);
+}
+
+// Random games, captures preferred so that the material falls through the
+// king-phase limit: at every ply the evaluation from the square sets and the
+// running sums must equal the square-by-square definition.
+TEST(Evaluate, SetsAgreeWithSquareScanOverRandomGames) {
+    const char* starts[] = {
+        "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -",
+        "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -",
+        "n1n5/PPPk4/8/8/8/8/4Kppp/5N1N b - -",
+        "1r2r1k1/pp3ppp/2p5/8/8/2P5/PP3PPP/1R2R1K1 w - -",
+    };
+    std::mt19937 rng(7731u);
+    long positions = 0, rook_pairs_split = 0, near_phase_limit = 0;
+    for (int round = 0; round < 10; ++round) {
+        for (const char* fen : starts) {
+            ASSERT_TRUE(test::setup(fen));
+            for (int ply = 0; ply < 200; ++ply) {
+                ASSERT_EQ(evaluate(), evaluate_by_scan()) << fen << " round " << round << " ply " << ply;
+                ++positions;
+                // Two rooks of a colour on files that score differently.
+                for (int c = WHITE; c <= BLACK; ++c) {
+                    int kinds = 0;
+                    for (int s = FIRST_SQUARE; s <= LAST_SQUARE; ++s) {
+                        if (pos.board[s] != ROOK || pos.color[s] != c) continue;
+                        int own = 0, other = 0;
+                        for (int r = s % 12 + 24; r <= LAST_SQUARE; r += 12) {
+                            own += pos.board[r] == PAWN && pos.color[r] == c;
+                            other += pos.board[r] == PAWN && pos.color[r] != c;
+                        }
+                        kinds |= 1 << (own ? 0 : other ? 1 : 2);
+                    }
+                    rook_pairs_split += kinds != 0 && (kinds & (kinds - 1)) != 0;
+                    near_phase_limit += pos.material[c] >= 1100 && pos.material[c] <= 1500;
+                }
+                Move list[MAX_MOVES];
+                const int n = generate_moves(list, 0);
+                std::vector<Move> legal, captures;
+                for (int i = 0; i < n; ++i) {
+                    if (!make_move(list[i])) continue;
+                    unmake_move();
+                    legal.push_back(list[i]);
+                    if (pos.board[list[i].to] != EMPTY) captures.push_back(list[i]);
+                }
+                if (legal.empty()) break;
+                const std::vector<Move>& pool = !captures.empty() && rng() % 3 != 0 ? captures : legal;
+                ASSERT_EQ(make_move(pool[rng() % pool.size()]), 1);
+            }
+        }
+    }
+    EXPECT_GT(positions, 3000);
+    EXPECT_GT(rook_pairs_split, 100);
+    EXPECT_GT(near_phase_limit, 100);
 }
 
 }  // namespace
