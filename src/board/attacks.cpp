@@ -9,14 +9,14 @@ namespace torlo {
 
 namespace {
 
-// The first occupied square of a ray: the lowest for the directions towards
-// h1, the highest for those towards a8.
+// The first occupied square of a ray as a set (empty when the ray is): the
+// lowest square for the directions towards h1, the highest for those
+// towards a8. Found without branches, so that the four rays of a line can be
+// tested together.
 template <int Direction>
-inline bool ray_hits(int square64, SquareSet occupied, SquareSet attackers) {
+inline SquareSet ray_first(int square64, SquareSet occupied) {
     const SquareSet blockers = set_tables.ray[Direction][square64] & occupied;
-    if (!blockers) return false;
-    const int first = Direction < RIGHT ? last_square(blockers) : first_square(blockers);
-    return (attackers >> first) & 1;
+    return Direction < RIGHT ? square_bit(last_square(blockers | 1)) & blockers : blockers & (0 - blockers);
 }
 
 }  // namespace
@@ -28,15 +28,15 @@ int square_attacked_in(int target, int colour, SquareSet occupied, SquareSet the
     if (set_tables.king[t] & pos.pieces[KING] & them) return 1;
     const SquareSet diagonal = (pos.pieces[BISHOP] | pos.pieces[QUEEN]) & them;
     if (set_tables.diagonal_lines[t] & diagonal) {
-        if (ray_hits<UP_LEFT>(t, occupied, diagonal) || ray_hits<UP_RIGHT>(t, occupied, diagonal) ||
-            ray_hits<DOWN_LEFT>(t, occupied, diagonal) || ray_hits<DOWN_RIGHT>(t, occupied, diagonal))
-            return 1;
+        const SquareSet firsts = ray_first<UP_LEFT>(t, occupied) | ray_first<UP_RIGHT>(t, occupied) |
+                                 ray_first<DOWN_LEFT>(t, occupied) | ray_first<DOWN_RIGHT>(t, occupied);
+        if (firsts & diagonal) return 1;
     }
     const SquareSet straight = (pos.pieces[ROOK] | pos.pieces[QUEEN]) & them;
     if (set_tables.straight_lines[t] & straight) {
-        if (ray_hits<UP>(t, occupied, straight) || ray_hits<LEFT>(t, occupied, straight) ||
-            ray_hits<RIGHT>(t, occupied, straight) || ray_hits<DOWN>(t, occupied, straight))
-            return 1;
+        const SquareSet firsts = ray_first<UP>(t, occupied) | ray_first<LEFT>(t, occupied) |
+                                 ray_first<RIGHT>(t, occupied) | ray_first<DOWN>(t, occupied);
+        if (firsts & straight) return 1;
     }
     return 0;
 }

@@ -130,13 +130,15 @@ inline void slide_moves(Writer& w, int s, const PieceMoves& pm, int them, int mo
     }
 }
 
-// Captures only: the first occupied square of each ray, found from the sets.
+// Captures only: the first occupied square of each ray, found from the sets
+// (none when the ray is empty), and a capture when it holds an opponent's
+// piece. One branch per ray, on the capture itself.
 template <int Direction>
 inline void slide_capture(Writer& w, int s, int s64, SquareSet occupied, SquareSet theirs, int mover_value) {
     const SquareSet blockers = set_tables.ray[Direction][s64] & occupied;
-    if (!blockers) return;
-    const int first = Direction < RIGHT ? last_square(blockers) : first_square(blockers);
-    if ((theirs >> first) & 1) add_capture(w, s, mailbox_of(first), CAPTURE, mover_value);
+    const SquareSet first =
+        Direction < RIGHT ? square_bit(last_square(blockers | 1)) & blockers : blockers & (0 - blockers);
+    if (first & theirs) add_capture(w, s, mailbox_of(first_square(first)), CAPTURE, mover_value);
 }
 
 // The directions in the order of piece_offsets: bishop -13 -11 11 13,
