@@ -12,6 +12,9 @@ namespace torlo {
 namespace {
 
 inline int material_weight(int piece) { return piece == ROOK || piece == QUEEN ? 2 : 1; }
+// piece_material's weight by piece code: knights and bishops 1, rooks and
+// queens 2, pawns, kings and empty squares 0.
+constexpr uint8_t officer_weight[8] = {0, 1, 1, 2, 2, 0, 0, 0};
 inline bool is_officer(int piece) { return piece >= KNIGHT && piece <= QUEEN; }
 inline SquareSet bit_of(int sq) { return square_bit(sq64[sq]); }
 
@@ -128,29 +131,28 @@ int make_move_with_key(Move move, uint64_t key) {
     pos.castle = new_castle;
 
     // Step 4. King square.
-    if (moving == KING) pos.king_sq[s] = static_cast<uint8_t>(to);
+    pos.king_sq[s] = static_cast<uint8_t>(moving == KING ? to : pos.king_sq[s]);
 
     // Steps 5-6. En-passant square.
     pos.ep = static_cast<uint8_t>(new_ep);
 
     // Step 7. Fifty-move counter (saturating).
-    if (type == QUIET || type == CASTLING) {
-        if (pos.fifty_counter < INT16_MAX) ++pos.fifty_counter;
-    } else {
-        pos.fifty_counter = 0;
-    }
+    const int16_t fifty = pos.fifty_counter;
+    pos.fifty_counter = type == QUIET || type == CASTLING ? static_cast<int16_t>(fifty + (fifty < INT16_MAX)) : int16_t{0};
 
     // Steps 8-13. Move the piece, capture, promote.
     pos.occupied[s] ^= from_bit | to_bit;
     pos.pieces[moving] ^= from_bit;
     pos.pieces[placed] ^= to_bit;
     pos.piece_square[s] += values[s][placed][to64] - values[s][moving][from64];
-    if (captured != EMPTY) {
-        pos.occupied[s ^ 1] ^= to_bit;
-        pos.pieces[captured] ^= to_bit;
-        pos.piece_square[s ^ 1] -= values[s ^ 1][captured][to64];
-        pos.material[s ^ 1] -= piece_square_values.material[captured];
-    }
+    // The victim leaves the opponent's sets and sums. The search mixes
+    // captures and quiet moves, so this is done without a branch: for an
+    // empty target the bit is masked off and the values of EMPTY are 0.
+    const SquareSet taken = captured != EMPTY ? to_bit : 0;
+    pos.occupied[s ^ 1] ^= taken;
+    pos.pieces[captured] ^= taken;
+    pos.piece_square[s ^ 1] -= values[s ^ 1][captured][to64];
+    pos.material[s ^ 1] -= piece_square_values.material[captured];
     if (type > 10) pos.material[s] += piece_square_values.material[placed] - piece_square_values.material[PAWN];
     color[to] = color[from];
     board[to] = static_cast<uint8_t>(placed);
@@ -169,8 +171,7 @@ int make_move_with_key(Move move, uint64_t key) {
     }
 
     // Step 15. Material of the opponent.
-    if (is_officer(captured))
-        pos.piece_material[s ^ 1] = static_cast<uint8_t>(pos.piece_material[s ^ 1] - material_weight(captured));
+    pos.piece_material[s ^ 1] = static_cast<uint8_t>(pos.piece_material[s ^ 1] - officer_weight[captured]);
 
     // Step 16. Side to move.
     pos.side = static_cast<uint8_t>(s ^ 1);
