@@ -7,20 +7,6 @@
 
 namespace torlo {
 
-namespace {
-
-// The first occupied square of a ray as a set (empty when the ray is): the
-// lowest square for the directions towards h1, the highest for those
-// towards a8. Found without branches, so that the four rays of a line can be
-// tested together.
-template <int Direction>
-inline SquareSet ray_first(int square64, SquareSet occupied) {
-    const SquareSet blockers = set_tables.ray[Direction][square64] & occupied;
-    return Direction < RIGHT ? square_bit(last_square(blockers | 1)) & blockers : blockers & (0 - blockers);
-}
-
-}  // namespace
-
 int square_attacked_in(int target, int colour, SquareSet occupied, SquareSet them) {
     const int t = sq64[target];
     if (set_tables.pawn_from[colour][t] & pos.pieces[PAWN] & them) return 1;
@@ -28,14 +14,14 @@ int square_attacked_in(int target, int colour, SquareSet occupied, SquareSet the
     if (set_tables.king[t] & pos.pieces[KING] & them) return 1;
     const SquareSet diagonal = (pos.pieces[BISHOP] | pos.pieces[QUEEN]) & them;
     if (set_tables.diagonal_lines[t] & diagonal) {
-        const SquareSet firsts = ray_first<UP_LEFT>(t, occupied) | ray_first<UP_RIGHT>(t, occupied) |
-                                 ray_first<DOWN_LEFT>(t, occupied) | ray_first<DOWN_RIGHT>(t, occupied);
+        const SquareSet firsts = first_blocker<UP_LEFT>(t, occupied) | first_blocker<UP_RIGHT>(t, occupied) |
+                                 first_blocker<DOWN_LEFT>(t, occupied) | first_blocker<DOWN_RIGHT>(t, occupied);
         if (firsts & diagonal) return 1;
     }
     const SquareSet straight = (pos.pieces[ROOK] | pos.pieces[QUEEN]) & them;
     if (set_tables.straight_lines[t] & straight) {
-        const SquareSet firsts = ray_first<UP>(t, occupied) | ray_first<LEFT>(t, occupied) |
-                                 ray_first<RIGHT>(t, occupied) | ray_first<DOWN>(t, occupied);
+        const SquareSet firsts = first_blocker<UP>(t, occupied) | first_blocker<LEFT>(t, occupied) |
+                                 first_blocker<RIGHT>(t, occupied) | first_blocker<DOWN>(t, occupied);
         if (firsts & straight) return 1;
     }
     return 0;

@@ -11,11 +11,9 @@ namespace torlo {
 
 namespace {
 
-inline int material_weight(int piece) { return piece == ROOK || piece == QUEEN ? 2 : 1; }
 // piece_material's weight by piece code: knights and bishops 1, rooks and
 // queens 2, pawns, kings and empty squares 0.
 constexpr uint8_t officer_weight[8] = {0, 1, 1, 2, 2, 0, 0, 0};
-inline bool is_officer(int piece) { return piece >= KNIGHT && piece <= QUEEN; }
 inline SquareSet bit_of(int sq) { return square_bit(sq64[sq]); }
 
 // The square sets and the sums, pos.occupied to pos.piece_square, lie
@@ -59,14 +57,13 @@ void unmake_on_arrays(const UndoRecord& r, int m) {
         color[cr.rook_to] = board[cr.rook_to] = EMPTY;
     } else if (r.type > 10) {
         board[r.from] = PAWN;
-        pos.piece_material[m] = static_cast<uint8_t>(pos.piece_material[m] - material_weight(r.type - 10));
+        pos.piece_material[m] = static_cast<uint8_t>(pos.piece_material[m] - officer_weight[r.type - 10]);
     } else if (r.type == EN_PASSANT) {
         const int c = en_passant_victim(m, r.to);
         board[c] = PAWN;
         color[c] = static_cast<uint8_t>(m ^ 1);
     }
-    if (is_officer(r.captured))
-        pos.piece_material[m ^ 1] = static_cast<uint8_t>(pos.piece_material[m ^ 1] + material_weight(r.captured));
+    pos.piece_material[m ^ 1] = static_cast<uint8_t>(pos.piece_material[m ^ 1] + officer_weight[r.captured]);
 }
 
 }  // namespace
@@ -157,7 +154,7 @@ int make_move_with_key(Move move, uint64_t key) {
     color[to] = color[from];
     board[to] = static_cast<uint8_t>(placed);
     if (type > 10)
-        pos.piece_material[s] = static_cast<uint8_t>(pos.piece_material[s] + material_weight(placed));
+        pos.piece_material[s] = static_cast<uint8_t>(pos.piece_material[s] + officer_weight[placed]);
     color[from] = board[from] = EMPTY;
 
     // Step 14. En passant removes the pawn behind the target.

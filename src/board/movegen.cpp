@@ -135,9 +135,7 @@ inline void slide_moves(Writer& w, int s, const PieceMoves& pm, int them, int mo
 // piece. One branch per ray, on the capture itself.
 template <int Direction>
 inline void slide_capture(Writer& w, int s, int s64, SquareSet occupied, SquareSet theirs, int mover_value) {
-    const SquareSet blockers = set_tables.ray[Direction][s64] & occupied;
-    const SquareSet first =
-        Direction < RIGHT ? square_bit(last_square(blockers | 1)) & blockers : blockers & (0 - blockers);
+    const SquareSet first = first_blocker<Direction>(s64, occupied);
     if (first & theirs) add_capture(w, s, mailbox_of(first_square(first)), CAPTURE, mover_value);
 }
 

@@ -162,4 +162,14 @@ constexpr SetTables make_set_tables() {
 
 inline constexpr detail::SetTables set_tables = detail::make_set_tables();
 
+// The first occupied square of a ray from a square, as a set (empty when the
+// ray is): the highest square for the directions towards a8, the lowest for
+// those towards h1. No branch on whether the ray is empty, so that callers
+// branch once, on what stands there.
+template <int Direction>
+inline SquareSet first_blocker(int square64, SquareSet occupied) {
+    const SquareSet blockers = set_tables.ray[Direction][square64] & occupied;
+    return Direction < RIGHT ? square_bit(last_square(blockers | 1)) & blockers : blockers & (0 - blockers);
+}
+
 }  // namespace torlo
