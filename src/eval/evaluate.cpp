@@ -7,6 +7,8 @@
 // kings of a colour take the passes themselves.
 #include "eval/eval.h"
 
+#include <cstring>
+
 #include "board/board.h"
 #include "eval/tables.h"
 
@@ -173,6 +175,27 @@ void fill_pawn_terms(PawnEntry& e, SquareSet pawns) {
     e.structure[C] = -e.doubled[C] - ISOLATED_PAWN * square_count(p.isolated) - BACKWARD_PAWN * square_count(p.backward);
 }
 
+// The 8 bits of a file set spread to 8 bytes, byte f = 1 when file f is in
+// the set: each byte picks its own bit of the repeated set, and adding 0x7F
+// carries a non-zero byte into its top bit.
+constexpr uint64_t file_bytes(unsigned files) {
+    constexpr uint64_t ONES = 0x0101010101010101ULL;
+    const uint64_t picked = (static_cast<uint64_t>(files & 0xFF) * ONES) & 0x8040201008040201ULL;
+    return ((picked + 0x7F7F7F7F7F7F7F7FULL) >> 7) & ONES;
+}
+
+// A rook's file term for every file at once, byte f for file f: open (no
+// pawn), half-open (only the other colour's pawns) or 0 (an own pawn). Each
+// byte stays within 0..15, so the bytes never carry into each other.
+constexpr uint64_t rook_file_bonus(uint64_t own_files, uint64_t other_files) {
+    constexpr uint64_t ONES = 0x0101010101010101ULL;
+    const uint64_t no_own = own_files ^ ONES;
+    return no_own * ROOK_OPEN_FILE - (no_own & other_files) * (ROOK_OPEN_FILE - ROOK_HALF_OPEN_FILE);
+}
+static_assert(ROOK_OPEN_FILE >= ROOK_HALF_OPEN_FILE && ROOK_HALF_OPEN_FILE >= 0 && ROOK_OPEN_FILE < 128);
+static_assert(rook_file_bonus(file_bytes(0x0F), file_bytes(0x3C)) == 0x0F0F0A0A00000000ULL,
+              "files a-d own pawns: 0; e-f the other's only: half-open; g-h none: open");
+
 inline PawnEntry& pawn_entry(SquareSet white, SquareSet black) {
     const uint64_t mix = white * 0x9E3779B97F4A7C15ULL ^ black * 0xC2B2AE3D27D4EB4FULL;
     return pawn_cache.entries[mix >> 54];
@@ -185,14 +208,9 @@ const PawnEntry& pawn_terms(SquareSet white, SquareSet black) {
         e.pawns[BLACK] = black;
         fill_pawn_terms<WHITE>(e, white);
         fill_pawn_terms<BLACK>(e, black);
-        const unsigned files[2] = {files_of(white), files_of(black)};
-        for (int c = WHITE; c <= BLACK; ++c) {
-            for (int f = 0; f < 8; ++f) {
-                const unsigned file = 1u << f;
-                const int bonus = files[c] & file ? 0 : files[c ^ 1] & file ? ROOK_HALF_OPEN_FILE : ROOK_OPEN_FILE;
-                e.rook_bonus[c][f] = static_cast<int8_t>(bonus);
-            }
-        }
+        const uint64_t white_files = file_bytes(files_of(white)), black_files = file_bytes(files_of(black));
+        const uint64_t bonus[2] = {rook_file_bonus(white_files, black_files), rook_file_bonus(black_files, white_files)};
+        std::memcpy(e.rook_bonus, bonus, sizeof bonus);
     }
     return e;
 }
