@@ -7,10 +7,15 @@
 #      `go perft 6` (median wall time of a few runs, skipped without stockfish);
 #   3. with --depth: each bench position searched for the default 10 seconds
 #      by both builds, and the last iteration each completed (slow: about
-#      200 seconds).
+#      200 seconds);
+#   4. with --timeline S (implies --depth): each bench position searched for
+#      S seconds by the current build, the time at which each iteration
+#      ended, and the speed-up over the current build that ending one more
+#      iteration than the baseline's in 10 seconds would take (slow: about
+#      200 + 10 * S seconds).
 # Not part of the test suite.
 #
-# Usage: tools/compare_speed.sh [--runs N] [--base REV] [--depth]
+# Usage: tools/compare_speed.sh [--runs N] [--base REV] [--depth] [--timeline S]
 # Environment: BUILD     build directory of the current tree (default build)
 #              BASE_DIR  git worktree for the baseline (default: next to the
 #                        repository, torlo-baseline-REV; created when missing)
@@ -20,12 +25,14 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 RUNS=5
 BASE_REV=7bddbc5
 DEPTH=0
+TIMELINE=0
 while (($#)); do
   case "$1" in
     --runs) RUNS=$2; shift 2 ;;
     --base) BASE_REV=$2; shift 2 ;;
     --depth) DEPTH=1; shift ;;
-    -h|--help) sed -n '2,18p' "$0"; exit 0 ;;
+    --timeline) DEPTH=1; TIMELINE=$2; shift 2 ;;
+    -h|--help) sed -n '2,23p' "$0"; exit 0 ;;
     *) echo "unknown argument: $1" >&2; exit 2 ;;
   esac
 done
@@ -126,20 +133,59 @@ if ((DEPTH)); then
     "6k1/5ppp/8/8/8/8/r4PPP/1R4K1 w - - 0 1"
     "8/8/1p1k4/p2p4/P2P1K2/1P6/8/8 w - - 0 1"
   )
-  # A thinking line of depth d+1 appears only once iteration d has ended
-  # inside its window, so the last completed iteration is the deepest line
-  # less one.
+  # When each iteration ended inside its window, from the thinking lines:
+  # the search prints a line after every root search, and a line whenever a
+  # root move raises alpha. A line that repeats the one before it (depth,
+  # score and principal variation; time and nodes aside) is therefore the
+  # end of its iteration, and any line of depth d+1 shows that iteration d
+  # has ended. Prints "depth centiseconds" per ended iteration.
+  ITERATIONS_ENDED='
+    /^ +[0-9]+ +-?[0-9]+ +[0-9]+ +[0-9]+ / {
+      key = $1 " " $2; for (i = 5; i <= NF; ++i) key = key " " $i
+      if (key == previous && !($1 in ended)) ended[$1] = $3
+      if ($1 > 1 && !(($1 - 1) in ended)) ended[$1 - 1] = $3
+      previous = key
+    }
+    END {for (d = 1; d in ended; ++d) print d, ended[d]}'
   completed() {
     (cd "$WORK" && printf 'new\nforce\npost\nsetboard %s\ngo\nquit\n' "$2" | "$1") |
-      awk '/^ +[0-9]+ +-?[0-9]+ +[0-9]+ +[0-9]+ / {if ($1 > d) d = $1} END {print d - 1}'
+      awk "$ITERATIONS_ENDED" | awk 'END {print NR}'
   }
   sum_base=0 sum_cur=0 n=0
+  base_completed=()
   for fen in "${positions[@]}"; do
     db=$(completed "$BASE" "$fen")
     dc=$(completed "$CUR" "$fen")
     printf '  %-70s %3d %3d\n' "$fen" "$db" "$dc"
     sum_base=$((sum_base + db)); sum_cur=$((sum_cur + dc)); n=$((n + 1))
+    base_completed+=("$db")
   done
   awk -v b="$sum_base" -v c="$sum_cur" -v n="$n" \
     'BEGIN {printf "  average %.1f -> %.1f (%+.1f iterations)\n", b / n, c / n, (c - b) / n}'
+fi
+
+# --- 4. when the current build completes each iteration
+if ((TIMELINE)); then
+  echo
+  echo "current build, $TIMELINE s per bench position: seconds at which each iteration ended,"
+  echo "and the speed-up over the current build that ending one iteration more than"
+  echo "the baseline in 10 s would take:"
+  i=0
+  for fen in "${positions[@]}"; do
+    want=$((base_completed[i] + 1)); i=$((i + 1))
+    t0=$(now)
+    ended=$(cd "$WORK" && printf 'new\nforce\npost\nst %d\nsetboard %s\ngo\nquit\n' "$TIMELINE" "$fen" | "$CUR" |
+      awk "$ITERATIONS_ENDED")
+    t1=$(now)
+    # A search that stops before its time (a mate found within the depth
+    # limit) ends the same iterations at any speed.
+    stopped=$(awk -v a="$t0" -v b="$t1" -v s="$TIMELINE" 'BEGIN {print (b - a < s - 1) ? 1 : 0}')
+    awk -v fen="$fen" -v want="$want" -v limit="$TIMELINE" -v stopped="$stopped" '
+        {at[$1] = $2 / 100; line = line sprintf(" %d:%.2f", $1, $2 / 100)}
+        END {
+          need = (want in at) ? sprintf("%.2fx", at[want] / 10) : sprintf("more than %gx", limit / 10)
+          if (stopped && !(want in at)) need = "never: the search stops by itself before it"
+          printf "  %s\n     %s\n     iteration %d: %s\n", fen, line, want, need
+        }' <<<"$ended"
+  done
 fi
