@@ -7,6 +7,7 @@
 // kings of a colour take the passes themselves.
 #include "eval/eval.h"
 
+#include <bit>
 #include <cstring>
 
 #include "board/board.h"
@@ -209,7 +210,11 @@ const PawnEntry& pawn_terms(SquareSet white, SquareSet black) {
         fill_pawn_terms<WHITE>(e, white);
         fill_pawn_terms<BLACK>(e, black);
         const uint64_t white_files = file_bytes(files_of(white)), black_files = file_bytes(files_of(black));
-        const uint64_t bonus[2] = {rook_file_bonus(white_files, black_files), rook_file_bonus(black_files, white_files)};
+        uint64_t bonus[2] = {rook_file_bonus(white_files, black_files), rook_file_bonus(black_files, white_files)};
+        // Byte f counted from the low end is file f: first in memory on a
+        // little-endian machine, byte-swapped into that order on a big-endian one.
+        if constexpr (std::endian::native == std::endian::big)
+            for (uint64_t& b : bonus) b = __builtin_bswap64(b);
         std::memcpy(e.rook_bonus, bonus, sizeof bonus);
     }
     return e;
