@@ -222,15 +222,15 @@ const PawnEntry& pawn_terms(SquareSet white, SquareSet black) {
 
 // The colour's running total when the scan reaches its king: all its
 // material and doubled-pawn deductions (the file pass comes first) plus the
-// square terms of its pieces on squares before the king's.
+// square terms of its pieces on squares before the king's (the rooks' file
+// terms from the pawn entry, as in the rest of the evaluation).
 template <int C>
-int total_at_king(SquareSet own, int doubled, int king64) {
+int total_at_king(SquareSet own, const PawnEntry& pawn, int king64) {
     const SquareSet* pieces = pos.pieces;
     const SquareSet pawns = pieces[PAWN] & own;
     const PawnSets p = pawn_sets<C>(pawns);
-    const unsigned own_files = files_of(pawns), enemy_files = files_of(pieces[PAWN] & ~own);
     const SquareSet before = own & (square_bit(king64) - 1);
-    int total = pos.material[C] - doubled;
+    int total = pos.material[C] - pawn.doubled[C];
     for (SquareSet b = before & pawns; b; b &= b - 1) {
         const int sq = first_square(b);
         total += tables[PAWN_TABLE][C][sq];
@@ -242,8 +242,7 @@ int total_at_king(SquareSet own, int doubled, int king64) {
     for (SquareSet b = before & pieces[ROOK]; b; b &= b - 1) {
         const int sq = first_square(b);
         total += piece_square_values.value[C][ROOK][sq] - piece_value[ROOK];
-        const unsigned file = 1u << (sq & 7);
-        if (!(own_files & file)) total += enemy_files & file ? ROOK_HALF_OPEN_FILE : ROOK_OPEN_FILE;
+        total += pawn.rook_bonus[C][sq & 7];
     }
     return total;
 }
@@ -268,7 +267,7 @@ int colour_total(const PawnEntry& pawn, int king64) {
     bool middle;
     if (5 * base - material >= 5 * KING_PHASE_LIMIT) middle = true;
     else if (25 * base + 8 * material < 25 * KING_PHASE_LIMIT) middle = false;
-    else middle = total_at_king<C>(own, pawn.doubled[C], king64) >= KING_PHASE_LIMIT;
+    else middle = total_at_king<C>(own, pawn, king64) >= KING_PHASE_LIMIT;
     const int king = middle ? tables[KING_MIDDLE_TABLE][C][king64] : tables[KING_END_TABLE][C][king64];
     return pos.piece_square[C] + extra + king;
 }
