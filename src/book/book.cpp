@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "board/board.h"
-#include "interface/io.h"
+#include "output/output.h"
 #include "interface/settings.h"
 #include "search/search.h"
 

@@ -3,7 +3,7 @@
 #include "interface/adjudicate.h"
 
 #include "board/board.h"
-#include "interface/io.h"
+#include "output/output.h"
 #include "interface/settings.h"
 
 namespace torlo {

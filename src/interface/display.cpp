@@ -3,7 +3,7 @@
 
 #include "board/board.h"
 #include "interface/engine.h"
-#include "interface/io.h"
+#include "output/output.h"
 
 namespace torlo {
 

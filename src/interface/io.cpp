@@ -6,15 +6,12 @@
 
 #include <cctype>
 #include <cerrno>
-#include <cstdarg>
 #include <cstring>
 #include <vector>
 
 namespace torlo {
 
 namespace {
-
-std::FILE* output = stdout;
 
 // Buffered input. Either a file descriptor is read on demand, or the whole
 // input sits in memory from the start.
@@ -59,16 +56,6 @@ int peek_byte() {
 }
 
 }  // namespace
-
-void out(const char* fmt, ...) {
-    va_list args;
-    va_start(args, fmt);
-    std::vfprintf(output, fmt, args);
-    va_end(args);
-    std::fflush(output);
-}
-
-void set_output(std::FILE* stream) { output = stream; }
 
 void set_input_fd(int fd) {
     input = Input{};

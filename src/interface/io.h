@@ -1,16 +1,14 @@
-// Input and output of the engine. Output lines go to one stream and are
-// flushed at once; input comes from a file descriptor or a memory buffer, so
-// tests and fuzzers can drive a whole session without a terminal.
+// Input of the engine: lines and words from a file descriptor or a memory
+// buffer, so tests and fuzzers can drive a whole session without a terminal.
+// (Output is output/output.h.)
 #pragma once
 
 #include <cstddef>
 #include <cstdio>
 
-namespace torlo {
+#include "output/output.h"
 
-// printf-style output to the current output stream, flushed at once.
-void out(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
-void set_output(std::FILE* stream);
+namespace torlo {
 
 // Input sources.
 void set_input_fd(int fd);

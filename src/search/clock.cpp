@@ -3,7 +3,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "interface/io.h"
+#include "output/output.h"
 #include "interface/settings.h"
 #include "search/search.h"
 
