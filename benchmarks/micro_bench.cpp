@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include "board/board.h"
+#include "interface/game.h"
 #include "eval/eval.h"
 #include "interface/settings.h"
 #include "search/search.h"

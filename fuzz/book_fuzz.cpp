@@ -41,17 +41,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     fuzz::reset_engine();
     for (int ply = 0; ply < PLIES; ++ply) {
-        settings.use_book = 1;
-        settings.computer_side = pos.side;  // the engine is to move, as when it probes
-        const int found = book_probe();
+        Move choice;
+        const int found = book_probe(pos.side, &choice);  // the engine is to move, as when it probes
         fuzz::check_position();
-        if (found == 0) {
-            TORLO_FUZZ_CHECK(settings.use_book == 0);
-            break;
-        }
+        if (found == 0) break;
         TORLO_FUZZ_CHECK(found > 0 && found <= book_count);
-        TORLO_FUZZ_CHECK(is_legal_root_move(best_move));
-        TORLO_FUZZ_CHECK(make_move(best_move) == 1);
+        TORLO_FUZZ_CHECK(is_legal_root_move(choice));
+        TORLO_FUZZ_CHECK(make_move(choice) == 1);
         generate_root_moves();
         fuzz::check_position();
     }

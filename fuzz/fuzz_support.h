@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "board/board.h"
+#include "interface/game.h"
 #include "interface/engine.h"
 #include "interface/io.h"
 #include "interface/settings.h"
@@ -24,7 +25,6 @@ namespace torlo::fuzz {
 // the first input so that each input starts from the same state.
 struct StartupState {
     EngineSettings settings;
-    bool resign_allowed;
     bool use_deadline;
     uint64_t node_limit;
     void (*search_poll)();
@@ -71,7 +71,6 @@ inline void initialize(int* argc, char*** argv) {
     if (!::mkdtemp(dir) || ::chdir(dir) != 0) std::abort();
     StartupState& s = startup();
     s.settings = settings;
-    s.resign_allowed = resign_allowed;
     s.use_deadline = use_deadline;
     s.node_limit = node_limit;
     s.search_poll = search_poll;
@@ -83,7 +82,6 @@ inline void initialize(int* argc, char*** argv) {
 inline void reset_engine() {
     const StartupState& s = startup();
     settings = s.settings;
-    resign_allowed = s.resign_allowed;
     use_deadline = s.use_deadline;
     node_limit = s.node_limit;
     search_poll = s.search_poll;

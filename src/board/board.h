@@ -3,8 +3,9 @@
 // and FEN setup.
 //
 // Contract:
-//  - `pos` is the only position. It is written only by new_game, make_move,
-//    unmake_move, the null-move pair, the edit language and FEN setup.
+//  - `pos` is the only position. It is written only by set_initial_position,
+//    make_move, unmake_move, the null-move pair, the edit language and FEN
+//    setup.
 //  - After every change pos.hash_key == compute_hash() of the position.
 //  - make_move returns 1 and plays a legal move, or returns 0 and leaves the
 //    position exactly as it was. unmake_move takes back the last record.
@@ -85,12 +86,15 @@ uint64_t compute_hash();       // the key of pos from scratch (no side effect)
 // color: every writer of the arrays other than make/unmake calls it.
 void set_hash();
 void sync_piece_sets();        // the square sets only
-void new_game();               // initial position, new-game settings, empty table
+void set_initial_position();   // the initial position, an empty game history
 void clear_squares();          // every playing square empty (edit's '#')
 bool position_is_ok();         // invariants: arrays and sets agree, kings, key
 // position_is_ok without the square sets and the king squares: the arrays
 // well formed, the fields in range and the key right.
 bool position_fields_ok();
+// Earlier positions within the reversible moves since the last setup whose
+// placement equals the current one (by from/to bookkeeping of the history).
+int repetition_count();
 // Points king_sq of each colour at a king of that colour when the recorded
 // square no longer holds one (after the edit language moved kings around).
 void repair_king_squares();
@@ -144,11 +148,9 @@ uint16_t move_code(Move move);
 
 // --- fen.cpp
 // Sets placement, side, castling and en passant from the first four FEN
-// fields; clears use_book and the table, recomputes the key, marks the
-// history and regenerates root_moves. Returns 0 (changing nothing) when the
-// text holds no placement word.
-int setup_fen(const char* text);
-// The same setup without touching the book flag or the table.
+// fields, recomputes the key, marks the history and regenerates root_moves.
+// Returns 0 (changing nothing) when the text holds no placement word.
+// (interface/game.h: setup_fen, which also closes the book and clears the table.)
 int place_fen(const char* text);
 
 // --- perft.cpp

@@ -6,8 +6,6 @@
 #include <cstring>
 
 #include "board/board.h"
-#include "interface/settings.h"
-#include "search/tt.h"
 
 namespace torlo {
 
@@ -123,13 +121,6 @@ int place_fen(const char* text) {
     set_hash();
     setup_ply = pos.ply;
     generate_root_moves();
-    return 1;
-}
-
-int setup_fen(const char* text) {
-    if (!place_fen(text)) return 0;
-    settings.use_book = 0;
-    tt_clear();
     return 1;
 }
 

@@ -3,7 +3,7 @@
 // The side's square set lists its pieces in that same square order, so only
 // occupied squares are visited.
 #include "board/board.h"
-#include "eval/eval.h"
+#include "eval/tables.h"
 
 namespace torlo {
 

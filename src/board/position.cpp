@@ -1,11 +1,9 @@
-// The position, the game history, the key computed from scratch, and the
-// new game.
+// The position, the game history, the key computed from scratch, the
+// initial position and the repetition count.
 #include <cstring>
 
 #include "board/board.h"
 #include "eval/tables.h"
-#include "interface/settings.h"
-#include "search/tt.h"
 
 namespace torlo {
 
@@ -103,8 +101,7 @@ void set_hash() {
     sync_piece_sets();
 }
 
-void new_game() {
-    reset_game_settings();
+void set_initial_position() {
     pos.piece_material[WHITE] = pos.piece_material[BLACK] = 10;
     std::memcpy(pos.color, initial_color, sizeof pos.color);
     std::memcpy(pos.board, initial_board, sizeof pos.board);
@@ -116,7 +113,6 @@ void new_game() {
     pos.king_sq[BLACK] = E8;
     pos.ply = 0;
     setup_ply = 0;
-    tt_clear();
     set_hash();
 }
 
@@ -171,6 +167,34 @@ bool position_is_ok() {
         if (has_king && (pos.board[pos.king_sq[c]] != KING || pos.color[pos.king_sq[c]] != c)) return false;
     }
     return true;
+}
+
+int repetition_count() {
+    int f = pos.fifty_counter;
+    if (pos.ply - setup_ply < f) f = pos.ply - setup_ply;
+    if (f <= 3) return 0;
+    // Each record moves a piece from `from` to `to`; when every square's
+    // changes cancel out, the placement before that record is the current one.
+    // The counters are zero between calls: only the squares of the records
+    // walked are counted, and only those are set back to zero afterwards.
+    static int counters[BOARD_SIZE];
+    int total = 0, repeats = 0;
+    const int last = pos.ply - f;
+    for (int i = pos.ply - 1; i >= last; --i) {
+        const UndoRecord& r = game_history[i];
+        if (r.type == NULL_MOVE) continue;
+        if (++counters[r.from] == 0) --total;
+        else ++total;
+        if (--counters[r.to] == 0) --total;
+        else ++total;
+        if (total == 0) ++repeats;
+    }
+    for (int i = pos.ply - 1; i >= last; --i) {
+        const UndoRecord& r = game_history[i];
+        if (r.type == NULL_MOVE) continue;
+        counters[r.from] = counters[r.to] = 0;
+    }
+    return repeats;
 }
 
 }  // namespace torlo

@@ -6,9 +6,6 @@
 #include <cstring>
 
 #include "board/board.h"
-#include "output/output.h"
-#include "interface/settings.h"
-#include "search/search.h"
 
 namespace torlo {
 
@@ -59,13 +56,10 @@ int load_book_file(const char* path) {
 
 int load_book() { return load_book_file(BOOK_FILE); }
 
-int book_probe() {
+int book_probe(int engine_side, Move* choice) {
     const int ply = pos.ply;
     // Steps 1-2. Out of the book's reach.
-    if (ply > BOOK_PLY_LIMIT || (ply == BOOK_PLY_LIMIT && pos.side == settings.computer_side)) {
-        settings.use_book = 0;
-        return 0;
-    }
+    if (ply > BOOK_PLY_LIMIT || (ply == BOOK_PLY_LIMIT && pos.side == engine_side)) return 0;
     // Step 3. The game so far as book text.
     char history[4 * BOOK_PLY_LIMIT + 1];
     for (int i = 0; i < ply; ++i) {
@@ -75,10 +69,7 @@ int book_probe() {
     }
     history[4 * ply] = 0;
     // Step 4.
-    if (book_count <= 0) {
-        settings.use_book = 0;
-        return 0;
-    }
+    if (book_count <= 0) return 0;
     // Which root moves are legal; a candidate must name one of them.
     bool legal[MAX_MOVES];
     for (int i = 0; i < move_count; ++i) {
@@ -102,16 +93,10 @@ int book_probe() {
         }
     }
     // Step 6.
-    if (found == 0) {
-        settings.use_book = 0;
-        return 0;
-    }
+    if (found == 0) return 0;
     // Steps 7-8. One candidate at random, reseeded from the calendar at every hit.
     std::srand(static_cast<unsigned>(book_clock()));
-    best_move = root_moves[candidates[std::rand() % found]];
-    // Step 9.
-    if (settings.uci_mode) out("info string book move\n");
-    else if (settings.post_thinking) out(" 0 0 0 0 %s (book move)\n", move_text(best_move, 0));
+    *choice = root_moves[candidates[std::rand() % found]];
     return found;
 }
 

@@ -5,12 +5,15 @@
 // Contract:
 //  - load_book reads at most 4999 lines of at most 81 characters into
 //    static storage; it never writes outside it.
-//  - book_probe returns the number of candidates; when non-zero, best_move
-//    holds a legal move of root_moves. When zero, use_book is cleared.
+//  - book_probe returns the number of candidates; when non-zero, *choice
+//    holds a legal move of root_moves, drawn at random among them. Zero
+//    means the book has nothing more for this game (the caller stops asking).
 #pragma once
 
 #include <cstdint>
 #include <ctime>
+
+#include "board/board.h"
 
 namespace torlo {
 
@@ -25,7 +28,8 @@ inline const char* book_line(int k) { return book_lines + k * BOOK_SLOT_SIZE; }
 
 int load_book_file(const char* path);  // 1 when opened, with book_count set
 int load_book();                       // load_book_file(BOOK_FILE)
-int book_probe();
+// engine_side: the colour the engine plays; the book gives it no move at ply 19.
+int book_probe(int engine_side, Move* choice);
 
 // Seconds of calendar time used to seed the random choice; tests may replace it.
 extern std::time_t (*book_clock)();

@@ -7,12 +7,10 @@
 #include <array>
 #include <cstdint>
 
+#include "eval/tables.h"
 #include "types.h"
 
 namespace torlo {
-
-// Indexed by piece code; the king's -1 serves capture ordering only.
-inline constexpr int piece_value[6] = {100, 300, 300, 500, 1000, -1};
 
 // Centipawns from the side to move's view.
 int evaluate();
@@ -23,7 +21,6 @@ void prefetch_evaluation();
 int evaluate_by_scan();
 
 // Square table values per colour, indexed by 0..63 (a8 = 0); exposed for tests.
-enum : int { PAWN_TABLE, KNIGHT_TABLE, BISHOP_TABLE, KING_MIDDLE_TABLE, KING_END_TABLE };
 int table_value(int table, int colour, int square64);
 
 }  // namespace torlo

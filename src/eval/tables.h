@@ -1,14 +1,21 @@
-// Constant tables of the evaluation: the square tables of White and Black,
-// the fixed terms, and the piece-square values that make/unmake keep summed
-// per colour. All built at compile time.
+// Constant tables of the evaluation: the piece values (which move ordering
+// reads too), the square tables of White and Black, the fixed terms, and the
+// piece-square values that make/unmake keep summed per colour. All built at
+// compile time.
 #pragma once
 
 #include <array>
 #include <cstdint>
 
-#include "eval/eval.h"
+#include "types.h"
 
 namespace torlo {
+
+// Indexed by piece code; the king's -1 serves capture ordering only.
+inline constexpr int piece_value[6] = {100, 300, 300, 500, 1000, -1};
+
+// The square tables, by the piece they score.
+enum : int { PAWN_TABLE, KNIGHT_TABLE, BISHOP_TABLE, KING_MIDDLE_TABLE, KING_END_TABLE };
 
 namespace eval_tables {
 

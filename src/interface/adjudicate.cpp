@@ -36,34 +36,6 @@ int insufficient_material() {
     return minors[WHITE] <= 1 && minors[BLACK] <= 1;
 }
 
-int repetition_count() {
-    int f = pos.fifty_counter;
-    if (pos.ply - setup_ply < f) f = pos.ply - setup_ply;
-    if (f <= 3) return 0;
-    // Each record moves a piece from `from` to `to`; when every square's
-    // changes cancel out, the placement before that record is the current one.
-    // The counters are zero between calls: only the squares of the records
-    // walked are counted, and only those are set back to zero afterwards.
-    static int counters[BOARD_SIZE];
-    int total = 0, repeats = 0;
-    const int last = pos.ply - f;
-    for (int i = pos.ply - 1; i >= last; --i) {
-        const UndoRecord& r = game_history[i];
-        if (r.type == NULL_MOVE) continue;
-        if (++counters[r.from] == 0) --total;
-        else ++total;
-        if (--counters[r.to] == 0) --total;
-        else ++total;
-        if (total == 0) ++repeats;
-    }
-    for (int i = pos.ply - 1; i >= last; --i) {
-        const UndoRecord& r = game_history[i];
-        if (r.type == NULL_MOVE) continue;
-        counters[r.from] = counters[r.to] = 0;
-    }
-    return repeats;
-}
-
 void check_game_end() {
     check_mate_or_stalemate(pos.side);
     if (pos.fifty_counter >= 100) {

@@ -1,5 +1,5 @@
-// Game-end adjudication after every move played in the game, the
-// repetition count the search uses, and resignation.
+// Game-end adjudication after every move played in the game, and
+// resignation. (The repetition count is the board's: board/board.h.)
 #pragma once
 
 namespace torlo {
@@ -7,9 +7,6 @@ namespace torlo {
 void check_game_end();               // prints each result that applies; force mode
 void check_mate_or_stalemate(int side);
 int insufficient_material();
-// Earlier positions within the reversible moves since the last setup whose
-// placement equals the current one (by from/to bookkeeping).
-int repetition_count();
 void resign();
 
 }  // namespace torlo

@@ -11,6 +11,7 @@
 #include "board/board.h"
 #include "book/book.h"
 #include "interface/adjudicate.h"
+#include "interface/game.h"
 #include "interface/io.h"
 #include "interface/settings.h"
 #include "interface/uci.h"
@@ -41,13 +42,38 @@ void start_engine() {
     generate_root_moves();
 }
 
+void set_search_limits() {
+    limits.max_depth = settings.max_depth;
+    limits.move_time = settings.move_time;
+    limits.post_thinking = settings.post_thinking;
+    limits.use_book = settings.use_book;
+    limits.engine_side = settings.computer_side;
+    limits.may_resign = !settings.uci_mode;  // a UCI engine never resigns
+}
+
+int engine_think(char* text) {
+    set_search_limits();
+    const ThinkResult result = think(text);
+    settings.use_book = limits.use_book;
+    switch (result) {
+        case THINK_NO_MOVE: check_mate_or_stalemate(pos.side); return 0;
+        case THINK_RESIGN: resign(); return 0;
+        case THINK_BOOK:
+            if (settings.uci_mode) out("info string book move\n");
+            else if (settings.post_thinking) out(" 0 0 0 0 %s (book move)\n", move_text(best_move, 0));
+            return 1;
+        case THINK_SEARCHED: return 1;
+    }
+    return 0;
+}
+
 void engine_move() {
     if (pos.ply >= GAME_PLY_LIMIT) {
         out("Error (game too long): go\n");
         settings.computer_side = EMPTY;
         return;
     }
-    if (!think(input_line)) return;  // resigned, or no legal move (result printed)
+    if (!engine_think(input_line)) return;  // resigned, or no legal move (result printed)
     if (!make_move(best_move)) {       // never expected: think yields legal moves only
         settings.computer_side = EMPTY;
         return;

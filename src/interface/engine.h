@@ -23,6 +23,13 @@ int run_engine();       // the main loop; returns the exit code
 // One pass of the main loop's input half for a line already in input_line.
 void handle_line();
 void engine_move();     // the engine's turn: think, play, print, adjudicate
+// The search limits from the settings (search/search.h).
+void set_search_limits();
+// The think step under the settings: it announces what the search decided
+// (the book-move line, the result when there is no legal move, the
+// resignation, the engine's settings updated as the game goes on) and
+// returns 1 with a move in best_move and its text in text, 0 without.
+int engine_think(char* text);
 
 int execute_command(const char* word);
 void print_features();

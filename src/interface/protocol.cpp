@@ -42,6 +42,7 @@
 
 #include "board/board.h"
 #include "interface/engine.h"
+#include "interface/game.h"
 #include "interface/io.h"
 #include "interface/settings.h"
 #include "interface/uci.h"
@@ -138,7 +139,7 @@ void help() {
 void hint() {
     const uint8_t saved_post = settings.post_thinking;
     settings.post_thinking = 0;
-    const int has_move = think(input_line);
+    const int has_move = engine_think(input_line);
     settings.post_thinking = saved_post;
     if (has_move) out("Hint: %s\n", input_line);
     generate_root_moves();
@@ -203,7 +204,10 @@ void perft_command() {
 }
 
 void bench_command() {
+    set_search_limits();
     const BenchResult r = run_bench(BENCH_DEPTH);
+    new_game();  // the bench leaves its last position and settings behind
+    generate_root_moves();
     out("Nodes searched: %llu\n", static_cast<unsigned long long>(r.nodes));
     out("Time: %lld ms\n", static_cast<long long>(r.ms));
     out("Nodes/second: %llu\n",

@@ -19,6 +19,7 @@
 
 #include "board/board.h"
 #include "interface/engine.h"
+#include "interface/game.h"
 #include "interface/io.h"
 #include "interface/settings.h"
 #include "search/search.h"
@@ -211,7 +212,7 @@ void go(const char* args) {
 
     settings.computer_side = pos.side;  // the engine is the side to move (book's ply rule)
     char text[LINE_SIZE];
-    think(text);
+    engine_think(text);
     settings.computer_side = EMPTY;
     settings.max_depth = saved_depth;
     use_deadline = true;
@@ -332,7 +333,6 @@ void reset_uci() {
     own_book = true;
     pending_head = pending_size = 0;
     go_state = GoState{};
-    resign_allowed = true;
     thinking_printer = nullptr;
     search_poll = nullptr;
 }
@@ -343,7 +343,6 @@ void enter_uci() {
     settings.show_board = 0;
     settings.post_thinking = 1;
     settings.computer_side = EMPTY;
-    resign_allowed = false;
     thinking_printer = print_info;
     search_poll = poll_during_search;
     identify();

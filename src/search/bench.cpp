@@ -1,7 +1,7 @@
 // Fixed-depth searches of built-in positions: the node count is the
 // search's signature, the time its speed.
-#include "interface/settings.h"
 #include "search/search.h"
+#include "search/tt.h"
 
 namespace torlo {
 
@@ -24,24 +24,24 @@ constexpr const char* bench_positions[] = {
 }  // namespace
 
 BenchResult run_bench(int depth) {
-    const uint8_t saved_post = settings.post_thinking;
-    settings.post_thinking = 0;
+    const SearchLimits saved = limits;
+    limits.post_thinking = 0;
+    limits.use_book = 0;
+    limits.max_depth = depth;
+    limits.move_time = 1000000;
+    limits.engine_side = EMPTY;
     char text[LINE_SIZE];
     BenchResult result{0, 0};
-    new_game();
+    set_initial_position();
     const int64_t start = now_ms();
     for (const char* fen : bench_positions) {
-        setup_fen(fen);
-        settings.max_depth = depth;
-        settings.move_time = 1000000;
-        settings.computer_side = EMPTY;
+        place_fen(fen);
+        tt_clear();
         think(text);
         result.nodes += nodes;
     }
     result.ms = now_ms() - start;
-    new_game();
-    generate_root_moves();
-    settings.post_thinking = saved_post;
+    limits = saved;
     return result;
 }
 

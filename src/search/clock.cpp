@@ -4,7 +4,6 @@
 #include <cstdio>
 
 #include "output/output.h"
-#include "interface/settings.h"
 #include "search/search.h"
 
 namespace torlo {
@@ -39,7 +38,7 @@ void check_time() {
 }
 
 void print_thinking(int score) {
-    if (!settings.post_thinking) return;
+    if (!limits.post_thinking) return;
     const int64_t elapsed = (now_ms() - start_time) / 10;
     if (thinking_printer) {
         thinking_printer(score, elapsed);

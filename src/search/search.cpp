@@ -2,8 +2,6 @@
 // one-ply check extension, principal-variation windows, repetition and
 // fifty-move draws and mate scores counted from the root. Fail-soft.
 #include "eval/eval.h"
-#include "interface/adjudicate.h"
-#include "interface/settings.h"
 #include "search/search.h"
 #include "search/tt.h"
 
@@ -19,7 +17,7 @@ int search(int depth, int alpha, int beta) {
     const int entry_alpha = alpha;
 
     // Step 2. Horizon.
-    if (depth == 0) return quiesce(settings.max_depth, alpha, beta);
+    if (depth == 0) return quiesce(limits.max_depth, alpha, beta);
     const int n = pos.ply - root_ply;
     if (n >= MAX_PLY - 1) return evaluate();
 
@@ -46,12 +44,12 @@ int search(int depth, int alpha, int beta) {
     // Steps 6-7. Check extension.
     const int check = in_check(pos.side);
     if (check) {
-        if (n <= settings.max_depth) extension = 1;
+        if (n <= limits.max_depth) extension = 1;
     } else if (make_null_move()) {
         // Step 8. Null move with a zero window just below beta.
         const int saved_follow_pv = follow_pv;
         follow_pv = 0;
-        const int score = depth < 3 ? -quiesce(settings.max_depth, -beta, -beta + 1)
+        const int score = depth < 3 ? -quiesce(limits.max_depth, -beta, -beta + 1)
                                     : -search(depth - 3, -beta, -beta + 1);
         unmake_null_move();
         follow_pv = saved_follow_pv;

@@ -3,10 +3,14 @@
 // iterative deepening and aspiration windows, and the search clock.
 //
 // Contract:
+//  - The search reads its limits from `limits`, which its caller fills
+//    before think(); it knows nothing of the engine's settings.
 //  - think() leaves the chosen move in best_move (pv[0][0]) and its text in
-//    the caller's buffer and returns 1, or returns 0 with no move (it
-//    resigned, or the side to move has no legal move; the result line has
-//    then been printed and the engine is in force mode).
+//    the caller's buffer and returns THINK_SEARCHED or THINK_BOOK, or it
+//    returns THINK_NO_MOVE (the side to move has no legal move) or
+//    THINK_RESIGN (the position is lost and limits.may_resign is set) with
+//    no move. Announcing a result, a resignation or a book move is the
+//    caller's.
 //  - The position is back at the root whenever think() returns.
 //  - The hot path (search, quiesce, ordering) allocates nothing and does no
 //    I/O apart from thinking lines.
@@ -17,6 +21,17 @@
 #include "board/board.h"
 
 namespace torlo {
+
+// The search's input, filled by its caller before think().
+struct SearchLimits {
+    int32_t max_depth;      // iteration limit, quiescence budget, extension bound
+    int32_t move_time;      // whole seconds per move, when move_budget_ms < 0
+    int32_t post_thinking;  // print thinking lines
+    int32_t use_book;       // ask the book first; think() clears it once the book has no move
+    uint8_t engine_side;    // the colour the engine plays: the book stops at its move of ply 19
+    bool may_resign;        // a lost position is answered with THINK_RESIGN
+};
+extern SearchLimits limits;
 
 // --- ordering.cpp
 extern int32_t killer1_score[MAX_PLY];
@@ -66,8 +81,8 @@ int search(int depth, int alpha, int beta);
 int quiesce(int qdepth, int alpha, int beta);
 
 // --- think.cpp
-extern bool resign_allowed;    // false in protocols where the engine never resigns
-int think(char* out_text);
+enum ThinkResult : int { THINK_NO_MOVE = 0, THINK_RESIGN = 1, THINK_SEARCHED = 2, THINK_BOOK = 3 };
+ThinkResult think(char* out_text);
 bool has_legal_move();         // some move of root_moves is legal
 void pv_from_tt();
 
@@ -77,6 +92,8 @@ struct BenchResult {
     int64_t ms;
 };
 constexpr int BENCH_DEPTH = 7;
+// Searches each built-in position to the depth with an empty table, the
+// other limits as they are; leaves the last position on the board.
 BenchResult run_bench(int depth);
 
 }  // namespace torlo

@@ -3,8 +3,6 @@
 #include <cstdio>
 
 #include "book/book.h"
-#include "interface/adjudicate.h"
-#include "interface/settings.h"
 #include "search/search.h"
 #include "search/tt.h"
 
@@ -40,7 +38,7 @@ void ensure_legal_best_move() {
     }
 }
 
-// Returns false when the engine resigned.
+// Returns false when the engine resigns.
 bool iterate() {
     int alpha = -INFINITE_SCORE, beta = INFINITE_SCORE;
     for (;;) {
@@ -53,23 +51,20 @@ bool iterate() {
             alpha = -INFINITE_SCORE;
             beta = INFINITE_SCORE;
         } else {
-            if (score < RESIGN_SCORE && iteration_depth >= RESIGN_DEPTH && resign_allowed) {
-                resign();
-                return false;
-            }
-            if (score >= MATE_SCORE - settings.max_depth) return true;
+            if (score < RESIGN_SCORE && iteration_depth >= RESIGN_DEPTH && limits.may_resign) return false;
+            if (score >= MATE_SCORE - limits.max_depth) return true;
             ++iteration_depth;
             reset_killer_scores();
             alpha = score - ASPIRATION;
             beta = score + ASPIRATION;
         }
-        if (iteration_depth > settings.max_depth) return true;
+        if (iteration_depth > limits.max_depth) return true;
     }
 }
 
 }  // namespace
 
-bool resign_allowed = true;
+SearchLimits limits = {32, 10, 1, 1, BLACK, true};
 
 bool has_legal_move() {
     for (int i = 0; i < move_count; ++i)
@@ -90,19 +85,22 @@ void pv_from_tt() {
     }
 }
 
-int think(char* out_text) {
+ThinkResult think(char* out_text) {
     generate_root_moves();
-    // No legal move: announce the result instead of searching.
-    if (!has_legal_move()) {
-        check_mate_or_stalemate(pos.side);
-        return 0;
-    }
+    // No legal move: the caller announces the result instead.
+    if (!has_legal_move()) return THINK_NO_MOVE;
 
     // Step 1. Book gate.
-    if (pos.ply == BOOK_PLY_LIMIT && pos.side == settings.computer_side) settings.use_book = 0;
+    if (pos.ply == BOOK_PLY_LIMIT && pos.side == limits.engine_side) limits.use_book = 0;
 
     // Step 2. Book.
-    if (!(settings.use_book && book_probe())) {
+    ThinkResult result = THINK_BOOK;
+    Move book_move;
+    if (limits.use_book && book_probe(limits.engine_side, &book_move)) {
+        best_move = book_move;
+    } else {
+        limits.use_book = 0;
+        result = THINK_SEARCHED;
         // Step 3. Prepare.
         nodes = 0;
         root_ply = pos.ply;
@@ -114,10 +112,10 @@ int think(char* out_text) {
             reset_search_tables();
             // Step 6. Clock.
             start_time = now_ms();
-            stop_time = start_time + (move_budget_ms >= 0 ? move_budget_ms : static_cast<int64_t>(settings.move_time) * 1000);
+            stop_time = start_time + (move_budget_ms >= 0 ? move_budget_ms : static_cast<int64_t>(limits.move_time) * 1000);
             iteration_depth = 1;
             // Step 7. Iterate.
-            if (settings.max_depth >= 1 && !iterate()) return 0;
+            if (limits.max_depth >= 1 && !iterate()) return THINK_RESIGN;
         } catch (const SearchAborted&) {
             // Step 4. The clock stopped the search: back to the root.
             while (pos.ply > root_ply) unmake_move();
@@ -127,7 +125,7 @@ int think(char* out_text) {
 
     // Step 9. Output.
     std::snprintf(out_text, LINE_SIZE, "%s", move_text(best_move, 0));
-    return 1;
+    return result;
 }
 
 }  // namespace torlo

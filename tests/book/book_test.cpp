@@ -65,8 +65,8 @@ protected:
     // The move chosen with this seed, "" on a miss.
     static std::string probe(std::time_t seed) {
         fixed_seed = seed;
-        settings.use_book = 1;
-        return book_probe() ? move_uci(best_move) : "";
+        Move m;
+        return book_probe(settings.computer_side, &m) ? move_uci(m) : "";
     }
 
     static std::map<std::string, int> tally(int seeds) {
@@ -77,6 +77,7 @@ protected:
 
     std::string path_;
     std::time_t (*saved_clock_)() = nullptr;
+    Move scratch{};
 };
 
 TEST_F(Book, LoaderCountsLinesEndedByLfOrCrLfWithinItsStorage) {
@@ -111,14 +112,14 @@ TEST_F(Book, LoaderCountsLinesEndedByLfOrCrLfWithinItsStorage) {
 
 TEST_F(Book, CandidatesChosenInProportionToTheirLines) {
     ASSERT_EQ(load(THREE_LINES), 1);
-    EXPECT_EQ(book_probe(), 3);
+    EXPECT_EQ(book_probe(settings.computer_side, &scratch), 3);
     auto counts = tally(3000);
     ASSERT_EQ(counts.size(), 2u) << "only e2e4 and d2d4, never a miss";
     EXPECT_NEAR(counts["e2e4"], 2000, 150);  // binomial spread about 26
     EXPECT_NEAR(counts["d2d4"], 1000, 150);
 
     play("e2e4");
-    EXPECT_EQ(book_probe(), 2);
+    EXPECT_EQ(book_probe(settings.computer_side, &scratch), 2);
     counts = tally(2000);
     ASSERT_EQ(counts.size(), 2u);
     EXPECT_NEAR(counts["e7e5"], 1000, 120);
@@ -146,7 +147,6 @@ TEST_F(Book, ProbeHitsAndMisses) {
         play(c.moves);
         settings.computer_side = static_cast<uint8_t>(c.engine);
         for (int seed = 0; seed < 20; ++seed) EXPECT_EQ(probe(seed), c.expected) << c.moves << " seed " << seed;
-        EXPECT_EQ(settings.use_book, *c.expected ? 1 : 0) << c.moves;
     }
 }
 

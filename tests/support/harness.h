@@ -5,6 +5,7 @@
 #include <string>
 
 #include "board/board.h"
+#include "interface/game.h"
 
 namespace torlo::test {
 
