@@ -62,10 +62,14 @@ struct UndoRecord {
     uint8_t to;
     uint8_t captured;
     uint8_t captured_color;
+    // castle and ep are not neighbours here as they are in the Position:
+    // copied as one 16-bit word, they would be read back from the two
+    // separate byte stores that the last make or unmake just made, a load
+    // that must wait for those stores to reach the cache.
     uint8_t castle;
+    int8_t type;
     uint8_t ep;
     int16_t fifty;
-    int8_t type;
     uint64_t hash;
     // Before the move: pos.occupied .. pos.piece_square as one block, and
     // pos.king_sq and pos.piece_material (restored as they were).
@@ -74,11 +78,13 @@ struct UndoRecord {
     uint8_t piece_material[2];
 };
 
-extern Position pos;
-extern UndoRecord game_history[HISTORY_SIZE];
+// Per search thread (search/threads.h): each thread has its own position
+// and history, the interface thread's being the game.
+extern constinit thread_local Position pos;
+extern constinit thread_local UndoRecord game_history[HISTORY_SIZE];
 // ply at the latest setup (new game, setboard, loadpos, edit); moves before
 // it belong to another position and are never taken back or compared.
-extern int32_t setup_ply;
+extern constinit thread_local int32_t setup_ply;
 
 // --- position.cpp
 uint64_t compute_hash();       // the key of pos from scratch (no side effect)
@@ -111,9 +117,11 @@ int square_attacked_in(int target, int colour, SquareSet occupied, SquareSet the
 int in_check(int colour);
 
 // --- movegen.cpp
-extern int32_t history_score[BOARD_SIZE][BOARD_SIZE];
-extern Move killer1[MAX_PLY], killer2[MAX_PLY], killer3[MAX_PLY];
-extern int32_t root_ply;
+// The ordering tables and the search's root ply, per search thread.
+extern constinit thread_local int32_t history_score[BOARD_SIZE][BOARD_SIZE];
+extern constinit thread_local Move killer1[MAX_PLY], killer2[MAX_PLY], killer3[MAX_PLY];
+extern constinit thread_local int32_t root_ply;
+// The interface's list of the game position's moves (never a helper thread's).
 extern Move root_moves[MAX_MOVES];
 extern int move_count;
 

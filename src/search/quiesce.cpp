@@ -18,7 +18,7 @@ int quiesce(int qdepth, int alpha, int beta) {
     prefetch_evaluation();
 
     // Step 2. Probe first: a hit refreshes the entry even when the budget is spent.
-    const TTEntry* e = tt_probe(pos.hash_key);
+    const TTEntry e = tt_probe(pos.hash_key);
 
     // Step 3. Budget spent.
     if (qdepth <= 0) return evaluate();
@@ -32,11 +32,11 @@ int quiesce(int qdepth, int alpha, int beta) {
     pv_length[n] = n;
 
     // Step 6. Table cutoff at any stored depth.
-    if (e) {
-        if (e->bound == TT_UPPER && e->score <= alpha) return e->score;
-        if (e->bound == TT_LOWER && e->score >= beta) return e->score;
-        if (e->bound == TT_EXACT) return e->score;
-        hash_move = e->move;
+    if (e.age != 0) {
+        if (e.bound == TT_UPPER && e.score <= alpha) return e.score;
+        if (e.bound == TT_LOWER && e.score >= beta) return e.score;
+        if (e.bound == TT_EXACT) return e.score;
+        hash_move = e.move;
     }
 
     // Step 7. Stand pat.

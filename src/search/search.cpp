@@ -32,13 +32,13 @@ int search(int depth, int alpha, int beta) {
     pv_length[n] = n;
 
     // Step 5. Table probe.
-    if (const TTEntry* e = tt_probe(pos.hash_key)) {
-        if (e->depth >= depth) {
-            if (e->bound == TT_UPPER && e->score <= alpha) return e->score;
-            if (e->bound == TT_LOWER && e->score >= beta) return e->score;
-            if (e->bound == TT_EXACT) return e->score;
+    if (const TTEntry e = tt_probe(pos.hash_key); e.age != 0) {
+        if (e.depth >= depth) {
+            if (e.bound == TT_UPPER && e.score <= alpha) return e.score;
+            if (e.bound == TT_LOWER && e.score >= beta) return e.score;
+            if (e.bound == TT_EXACT) return e.score;
         }
-        hash_move = e->move;
+        hash_move = e.move;
     }
 
     // Steps 6-7. Check extension.

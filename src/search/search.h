@@ -34,11 +34,13 @@ struct SearchLimits {
 extern SearchLimits limits;
 
 // --- ordering.cpp
-extern int32_t killer1_score[MAX_PLY];
-extern int32_t killer2_score[MAX_PLY];
-extern Move pv[MAX_PLY][MAX_PLY];
-extern int32_t pv_length[MAX_PLY];
-extern int32_t follow_pv;
+// Per search thread.
+extern constinit thread_local int32_t killer1_score[MAX_PLY];
+extern constinit thread_local int32_t killer2_score[MAX_PLY];
+extern constinit thread_local Move pv[MAX_PLY][MAX_PLY];
+extern constinit thread_local int32_t pv_length[MAX_PLY];
+extern constinit thread_local int32_t follow_pv;
+// The interface thread's pv[0][0]: the move the engine plays.
 inline Move& best_move = pv[0][0];
 
 void sort_pv(Move* list, int count);
@@ -58,11 +60,11 @@ void reset_killer_scores();    // killer scores only, before a deeper iteration
 // Thrown by check_time once the search must stop; caught by think().
 struct SearchAborted {};
 
-extern uint64_t nodes;
-extern int32_t iteration_depth;
+extern constinit thread_local uint64_t nodes;         // this thread's nodes in this search
+extern constinit thread_local int32_t iteration_depth;
 extern int64_t start_time;     // monotonic milliseconds
 extern int64_t stop_time;      // deadline, monotonic milliseconds
-extern int32_t abort_search;
+extern constinit thread_local int32_t abort_search;
 extern bool use_deadline;      // false: no deadline (infinite analysis)
 extern uint64_t node_limit;    // stop at the first time check past this many nodes; 0 = none
 extern int64_t move_budget_ms; // time for this move in milliseconds; < 0: move_time seconds

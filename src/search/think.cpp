@@ -73,11 +73,11 @@ bool has_legal_move() {
 }
 
 void pv_from_tt() {
-    const TTEntry* e = tt_probe(pos.hash_key);
+    const TTEntry e = tt_probe(pos.hash_key);
     generate_root_moves();
-    if (!e) return;
+    if (e.age == 0) return;
     for (int i = 0; i < move_count; ++i) {
-        if (move_code(root_moves[i]) == e->move) {
+        if (move_code(root_moves[i]) == e.move) {
             best_move = root_moves[i];
             pv_length[0] = 1;
             return;

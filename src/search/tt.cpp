@@ -1,26 +1,37 @@
 #include "search/tt.h"
 
+#include <cstdint>
 #include <cstring>
 
-#if defined(__linux__)
+#if defined(_WIN32)
+#define WIN32_LEAN_AND_MEAN
+#define NOMINMAX
+#include <windows.h>
+#else
 #include <sys/mman.h>
 #endif
 
 namespace torlo {
 
-alignas(2 * 1024 * 1024) TTEntry tt[TT_ENTRIES];
+alignas(2 * 1024 * 1024) TTSlot tt[TT_ENTRIES];
 alignas(2 * 1024 * 1024) uint8_t tt_meta[TT_ENTRIES];
+uint64_t tt_entries = TT_ENTRIES;
+bool tt_all_empty = true;
+TTSlot* tt_slots = tt;
+uint8_t* tt_summaries = tt_meta;
+constinit Reciprocal tt_reciprocal = reciprocal_of(TT_ENTRIES);
 
 namespace {
 
+constexpr std::size_t HUGE_PAGE = 2 * 1024 * 1024;
+
 // Every probe lands on a random entry and summary; with small pages most
-// probes would also miss the processor's address cache. Both arrays start
-// on a 2 MB boundary and the 2 MB pieces they occupy are offered to the
-// kernel for huge pages, before they are first touched. Only a hint:
-// without it the table works the same, more slowly.
+// probes would also miss the processor's address cache. The arrays start on
+// a 2 MB boundary and the 2 MB pieces they occupy are offered to the kernel
+// for huge pages, before they are first touched. Only a hint: without it
+// the table works the same, more slowly.
 void advise(const void* data, std::size_t size) {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
-    constexpr std::uintptr_t HUGE_PAGE = 2 * 1024 * 1024;
     const std::uintptr_t begin = reinterpret_cast<std::uintptr_t>(data);
     const std::uintptr_t first = begin / HUGE_PAGE * HUGE_PAGE;
     const std::uintptr_t last = (begin + size + HUGE_PAGE - 1) / HUGE_PAGE * HUGE_PAGE;
@@ -31,79 +42,126 @@ void advise(const void* data, std::size_t size) {
 #endif
 }
 
-// The arrays start as untouched zero pages: the first write to each page
+// Fresh memory starts as untouched zero pages: the first write to each page
 // makes the kernel find and clear it, a cost that would otherwise fall on
-// the first search of the run, one fault at a time as its probes spread
-// over the table. Writing the (already zero) arrays once at start-up takes
-// those faults here instead. Zero is the empty entry and summary.
-bool prepare_table_memory() {
-    advise(tt, sizeof tt);
-    advise(tt_meta, sizeof tt_meta);
-    std::memset(static_cast<void*>(tt), 0, sizeof tt);
-    std::memset(tt_meta, 0, sizeof tt_meta);
-    return true;
+// the first search, one fault at a time as its probes spread over the
+// table. Writing the (already zero) arrays once here takes those faults
+// now instead. Zero is the empty slot and summary.
+void prepare(void* data, std::size_t size) {
+    advise(data, size);
+    std::memset(data, 0, size);
 }
 
-[[maybe_unused]] const bool table_memory_prepared = prepare_table_memory();
+[[maybe_unused]] const bool table_memory_prepared = [] {
+    prepare(tt, sizeof tt);
+    prepare(tt_meta, sizeof tt_meta);
+    return true;
+}();
 
-}  // namespace
+// Storage for a table of another size, on a 2 MB boundary (for huge
+// pages), taken straight from the system so that a refusal is an answer
+// (nullptr), not the end of the program.
+struct Block {
+    void* base = nullptr;  // what the system gave
+    std::size_t length = 0;
+};
+Block slot_block, summary_block;
 
-namespace {
-// True while every entry is empty: nothing was stored since the table was
-// last cleared (entries change only through tt_store, and a probe only
-// refreshes entries that a store filled). Clearing or ageing such a table
-// changes nothing, so the pass over its 11 MB is skipped.
-bool all_empty = true;
+void* allocate(std::size_t size, Block* block) {
+    const std::size_t length = size + HUGE_PAGE;
+#if defined(_WIN32)
+    void* base = VirtualAlloc(nullptr, length, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    if (!base) return nullptr;
+#else
+    void* base = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (base == MAP_FAILED) return nullptr;
+#endif
+    *block = Block{base, length};
+    const std::uintptr_t start = (reinterpret_cast<std::uintptr_t>(base) + HUGE_PAGE - 1) / HUGE_PAGE * HUGE_PAGE;
+    void* data = reinterpret_cast<void*>(start);
+    prepare(data, size);
+    return data;
+}
 
-constexpr uint8_t AGE_BITS = 0x03;
-constexpr uint8_t DEEP_BIT = 0x04;
-constexpr uint8_t TAG_BITS = 0xF8;
-inline uint8_t tag_of(uint64_t key) { return static_cast<uint8_t>(key >> 56) & TAG_BITS; }
-inline bool tag_differs(uint8_t meta, uint64_t key) { return ((meta ^ (key >> 56)) & TAG_BITS) != 0; }
+void release(Block* block) {
+    if (!block->base) return;
+#if defined(_WIN32)
+    VirtualFree(block->base, 0, MEM_RELEASE);
+#else
+    munmap(block->base, block->length);
+#endif
+    *block = Block{};
+}
+
 }  // namespace
 
 void tt_clear() {
-    if (all_empty) return;
-    for (TTEntry& e : tt) e.age = 0;
-    std::memset(tt_meta, 0, sizeof tt_meta);
-    all_empty = true;
+    if (tt_all_empty) return;
+    std::memset(tt_summaries, 0, tt_entries);
+    tt_all_empty = true;
 }
 
 void tt_age() {
-    if (all_empty) return;
-    for (TTEntry& e : tt)
-        if (e.age == 2) e.age = 1;
-    for (uint8_t& m : tt_meta)
-        if ((m & AGE_BITS) == 2) m ^= 3;
+    if (tt_all_empty) return;
+    for (uint64_t i = 0; i < tt_entries; ++i)
+        if ((tt_summaries[i] & tt_detail::AGE_BITS) == 2) tt_summaries[i] ^= 3;
 }
 
-TTEntry* tt_probe(uint64_t key) {
-    const uint64_t index = key % TT_ENTRIES;
-    uint8_t& meta = tt_meta[index];
-    if ((meta & AGE_BITS) == 0 || tag_differs(meta, key)) return nullptr;  // empty, or another key
-    TTEntry* e = &tt[index];
-    if (e->key != key) return nullptr;
-    e->age = 2;
-    meta = static_cast<uint8_t>((meta & ~AGE_BITS) | 2);
-    return e;
+[[gnu::noinline]] void tt_prefetch_allocated(uint64_t key) {
+    const uint64_t i = mod_by(key, tt_reciprocal);
+    __builtin_prefetch(&tt_slots[i]);
+    __builtin_prefetch(&tt_summaries[i]);
 }
 
-void tt_store(uint64_t key, int score, uint16_t move, int depth, int bound) {
-    const uint64_t index = key % TT_ENTRIES;
-    TTEntry* e = &tt[index];
-    const uint8_t meta = tt_meta[index];
-    const uint8_t d = static_cast<uint8_t>(depth);
-    // A deeper entry of another position written or found in this search
-    // stays. The entry is read only when the tags agree or, for a store
-    // above depth 0, to learn the depth.
-    if ((meta & AGE_BITS) == 2) {
-        const bool deeper = d == 0 ? (meta & DEEP_BIT) != 0 : e->depth > d;
-        if (deeper && (tag_differs(meta, key) || e->key != key)) return;
+[[gnu::noinline]] TTEntry tt_probe_allocated(uint64_t key) {
+    const uint64_t i = mod_by(key, tt_reciprocal);
+    return tt_detail::probe_at(tt_slots[i], tt_summaries[i], key);
+}
+
+[[gnu::noinline]] void tt_store_allocated(uint64_t key, int score, uint16_t move, int depth, int bound) {
+    const uint64_t i = mod_by(key, tt_reciprocal);
+    tt_detail::store_at(tt_slots[i], tt_summaries[i], key, score, move, depth, bound);
+}
+
+TTEntry tt_read_slot(uint64_t index) {
+    TTSlot* slot = tt_entries == TT_ENTRIES ? &tt[index] : &tt_slots[index];
+    const uint8_t meta = tt_entries == TT_ENTRIES ? tt_meta[index] : tt_summaries[index];
+    return tt_detail::unpack(slot->check ^ slot->data, slot->data, meta);
+}
+
+uint64_t tt_entries_for(uint64_t megabytes) { return megabytes * 1024 * 1024 / TT_BYTES_PER_ENTRY; }
+
+bool tt_resize(uint64_t entries) {
+    if (entries < 1) entries = 1;
+    if (entries > SIZE_MAX / 32) return false;  // more than the address space
+    if (entries == tt_entries) {
+        tt_all_empty = false;  // clear it whole
+        tt_clear();
+        return true;
     }
-    // Written whole: no read of the old entry's bit fields.
-    *e = TTEntry{key, score, move, d, static_cast<uint8_t>(bound & 3), 2, 0};
-    tt_meta[index] = static_cast<uint8_t>(tag_of(key) | (d > 0 ? DEEP_BIT : 0) | 2);
-    all_empty = false;
+    TTSlot* slots = tt;
+    uint8_t* summaries = tt_meta;
+    Block new_slots, new_summaries;
+    if (entries != TT_ENTRIES) {
+        slots = static_cast<TTSlot*>(allocate(entries * sizeof(TTSlot), &new_slots));
+        summaries = static_cast<uint8_t*>(slots ? allocate(entries, &new_summaries) : nullptr);
+        if (!summaries) {
+            release(&new_slots);
+            return false;
+        }
+    } else {
+        std::memset(tt_meta, 0, sizeof tt_meta);
+    }
+    release(&slot_block);
+    release(&summary_block);
+    slot_block = new_slots;
+    summary_block = new_summaries;
+    tt_slots = slots;
+    tt_summaries = summaries;
+    tt_entries = entries;
+    tt_reciprocal = reciprocal_of(entries);
+    tt_all_empty = true;
+    return true;
 }
 
 }  // namespace torlo

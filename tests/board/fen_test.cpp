@@ -54,7 +54,7 @@ TEST(FenSetup, PositionAfterE4MatchesThePlayedMoveCountersIgnored) {
         EXPECT_TRUE(same(played, pos)) << rest;
         EXPECT_EQ(pos.ep, 90);
         EXPECT_EQ(settings.use_book, 0);
-        EXPECT_EQ(tt_probe(pos.hash_key), nullptr);
+        EXPECT_EQ(tt_probe(pos.hash_key).age, 0);
         ASSERT_EQ(move_count, 20);  // Black's moves, the knights of rank 8 first
         EXPECT_STREQ(move_uci(root_moves[0]), "b8a6");
     }
@@ -141,7 +141,7 @@ TEST(FenSetup, TextWithoutPlacementChangesNothing) {
         EXPECT_EQ(setup_fen(text), 0) << '"' << text << '"';
         EXPECT_TRUE(same(before, pos));
         EXPECT_EQ(settings.use_book, 1);
-        EXPECT_NE(tt_probe(pos.hash_key), nullptr);
+        EXPECT_NE(tt_probe(pos.hash_key).age, 0);
         EXPECT_TRUE(move_count == 20 && root_moves[0].from == first.from && root_moves[0].to == first.to);
     }
 }
