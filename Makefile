@@ -1,9 +1,10 @@
 # Thin wrapper over CMake: `make run` builds in Release and starts the engine
-# beside its book; `make test` builds and runs the test suite.
+# beside its book; `make test` builds and runs the test suite; `make package`
+# builds the Debian package torlo_<version>_amd64.deb in the build folder.
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all build run test test-all bench clean
+.PHONY: all build run test test-all bench package clean
 
 all: build
 
@@ -24,6 +25,11 @@ test-all: build
 
 bench: build
 	printf 'bench\nquit\n' | ./$(BUILD)/torlo | tail -3
+
+# CPack's DEB generator packs the "debian" install component (Debian's
+# layout for games, the binary stripped).
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD)

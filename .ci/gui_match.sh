@@ -9,10 +9,20 @@
 # polyglot adapter.
 #
 #   .ci/gui_match.sh [ENGINE] [GAMES] [PROTOCOL]   (defaults: build/torlo, 2, xboard)
+#
+# An ENGINE without a slash is a command found on the PATH, as an installed
+# engine is given to xboard (-fcp torlo): no engine directory (-fd) and no
+# book beside it; xboard starts it in an empty directory. GUI_MATCH_WORK
+# names a work directory to use and keep (its xboard.debug holds every line
+# the engines sent), GUI_MATCH_KEEP=1 keeps a temporary one. GUI_MATCH_TC
+# and GUI_MATCH_INC set the clock (default 0:30 a game, 1 s a move);
+# GUI_MATCH_SAVE_SETTINGS=1 has xboard save its settings in
+# WORK/xboard.settings on exit.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-engine=$(realpath "${1:-build/torlo}")
+engine=${1:-build/torlo}
+[[ $engine == */* ]] && engine=$(realpath "$engine")
 games=${2:-2}
 protocol=${3:-xboard}
 uci_flags=()
@@ -23,6 +33,9 @@ if [[ $protocol == uci ]]; then
 fi
 export PATH=/usr/games:$PATH  # xboard starts polyglot by name
 match_timeout=${GUI_MATCH_TIMEOUT:-1500}
+clock=(-tc "${GUI_MATCH_TC:-0:30}" -inc "${GUI_MATCH_INC:-1}")
+save_settings=false
+[[ -n ${GUI_MATCH_SAVE_SETTINGS:-} ]] && save_settings=true
 
 need_packages=()
 for pkg in "${packages[@]}"; do
@@ -34,26 +47,38 @@ if ((${#need_packages[@]})); then
   apt-get install -y -qq "${need_packages[@]}" >/dev/null
 fi
 
-work=$(mktemp -d)
-[[ -n ${GUI_MATCH_KEEP:-} ]] && echo "work directory: $work" || trap 'rm -rf "$work"' EXIT
-# The engine runs beside its book; each program gets a directory of its own.
+if [[ -n ${GUI_MATCH_WORK:-} ]]; then
+  work=$GUI_MATCH_WORK
+  mkdir -p "$work"
+else
+  work=$(mktemp -d)
+  [[ -n ${GUI_MATCH_KEEP:-} ]] && echo "work directory: $work" || trap 'rm -rf "$work"' EXIT
+fi
+# Each program gets a directory of its own; an engine given by path runs
+# beside its book, one given by name finds its installed book itself.
 mkdir -p "$work/torlo" "$work/fairymax"
-cp TORLO.opn "$work/torlo/"
+engine_dir=()
+if [[ $engine == */* ]]; then
+  cp TORLO.opn "$work/torlo/"
+  engine_dir=(-fd "$work/torlo")
+fi
 pgn=$work/match.pgn
+# xboard saves its settings on exit only into a settings file that exists.
+[[ $save_settings == true && ! -e $work/xboard.settings ]] && : >"$work/xboard.settings"
 
 status=0
-HOME=$work timeout --kill-after=30 "$match_timeout" \
+(cd "$work/torlo" && HOME=$work timeout --kill-after=30 "$match_timeout" \
   xvfb-run -a -s "-screen 0 1280x1024x24" \
   /usr/games/xboard \
-    -settingsFile "$work/xboard.settings" -saveSettingsOnExit false \
-    -fcp "$engine" -fd "$work/torlo" "${uci_flags[@]}" \
+    -settingsFile "$work/xboard.settings" -saveSettingsOnExit "$save_settings" \
+    -fcp "$engine" "${engine_dir[@]}" "${uci_flags[@]}" \
     -scp /usr/games/fairymax -sd "$work/fairymax" \
-    -matchGames "$games" -tc 0:30 -inc 1 -ponderNextMove false \
+    -matchGames "$games" "${clock[@]}" -ponderNextMove false \
     -saveGameFile "$pgn" -autoCallFlag true -popupExitMessage false -noGUI \
     -testClaims true -checkMates true -materialDraws true -ruleMoves 51 -repeatsToDraw 3 \
     -adjudicateDrawMoves 100 \
     -debugMode true -nameOfDebugFile "$work/xboard.debug" \
-  >"$work/xboard.out" 2>&1 || status=$?
+  >"$work/xboard.out" 2>&1) || status=$?
 
 show_debug() {
   echo "--- xboard output:"; tail -20 "$work/xboard.out" || true

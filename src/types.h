@@ -57,6 +57,11 @@ inline constexpr char piece_chars[] = "pnbrqk.";
 constexpr int32_t wrapping_add(int32_t a, int32_t b) {
     return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
 }
-inline constexpr const char* ENGINE_NAME = "TORLO v0.41c";
+// TORLO_VERSION ("0.41c") is defined by the build, from the one place the
+// version is written (CMakeLists.txt), which the package's version uses too.
+#ifndef TORLO_VERSION
+#error "TORLO_VERSION is defined by the build (CMakeLists.txt)"
+#endif
+inline constexpr const char* ENGINE_NAME = "TORLO v" TORLO_VERSION;
 
 }  // namespace torlo

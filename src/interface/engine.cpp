@@ -7,12 +7,14 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "board/board.h"
 #include "book/book.h"
 #include "interface/adjudicate.h"
 #include "interface/game.h"
 #include "interface/io.h"
+#include "interface/paths.h"
 #include "interface/settings.h"
 #include "interface/uci.h"
 #include "search/search.h"
@@ -28,9 +30,10 @@ void print_startup() {
     out("%s\n", ENGINE_NAME);
     out("===============================================\n\n");
     out("Hash size: %5d Kbytes -> %6d entries\n", TT_KBYTES, TT_ENTRIES);
-    if (load_book()) {
+    const std::string book = load_first_book();
+    if (!book.empty()) {
         struct stat st;
-        const long long size = ::stat(BOOK_FILE, &st) == 0 ? static_cast<long long>(st.st_size) : 0;
+        const long long size = ::stat(book.c_str(), &st) == 0 ? static_cast<long long>(st.st_size) : 0;
         out("Book size: %5d Kbytes -> %6d positions\n", static_cast<int>(size / 1024), book_count);
     }
     out("\n");

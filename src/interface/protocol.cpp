@@ -55,12 +55,12 @@ namespace {
 
 constexpr const char* feature_list[] = {
     "setboard=1", "playother=1", "draw=0", "sigint=0", "sigterm=0", "reuse=0", "analyze=0",
-    "myname=\"TORLO v0.41c\"", "variants=\"normal\"", "colors=0", "done=1",
+    "myname=\"TORLO v" TORLO_VERSION "\"", "variants=\"normal\"", "colors=0", "done=1",
 };
 
 constexpr const char* help_lines[] = {
     "=========================\n",
-    " TORLO ver. 0.41c - help\n",
+    " TORLO ver. " TORLO_VERSION " - help\n",
     "=========================\n\n",
     "--------------------------------------------------------------\n",
     "new              -  new game\n",
