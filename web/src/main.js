@@ -165,6 +165,7 @@ function afterMove() {
 
 function play(from, to, promotion) {
   stopSearch();  // a hint still searching
+  showNote('');
   try {
     game.move({ from, to, promotion });
   } catch {

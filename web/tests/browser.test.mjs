@@ -145,6 +145,18 @@ async function playAndExpectReply(page, from, to, { drag = false, moveTime }) {
   return reply;
 }
 
+// Presses Hint and returns the move it shows, after checking that it is
+// legal and drawn on the board as an arrow.
+async function askHint(page) {
+  await page.click('#hint');
+  await page.waitForFunction(() => document.getElementById('note').textContent.startsWith('Hint: '));
+  const san = (await page.textContent('#note')).slice(6);
+  const move = new Chess(await fenOf(page)).moves({ verbose: true }).find((m) => m.san === san);
+  assert.ok(move, `the hint ${san} is a legal move`);
+  assert.equal(await page.locator('svg.cg-shapes g line').count(), 1);  // the arrow
+  return move;
+}
+
 // A legal move for the side to move, preferring the given ones.
 function someMove(fen, preferred = []) {
   const moves = new Chess(fen).moves({ verbose: true });
@@ -161,10 +173,12 @@ describe('TORLO in the browser', () => {
     assert.equal(await page.evaluate(() => crossOriginIsolated), true);
     await setTime(page, 500);
     await playAndExpectReply(page, 'e2', 'e4', { drag: true, moveTime: 500 });
-    for (let i = 0; i < 5; ++i) {
-      const next = someMove(await fenOf(page), ['g1f3', 'b1c3', 'd2d4', 'f1e2', 'e1g1', 'c1e3', 'h2h3']);
-      await playAndExpectReply(page, next.from, next.to, { moveTime: 500 });
+    // Eight more moves by clicks, each the engine's hint.
+    for (let i = 0; i < 8; ++i) {
+      const hint = await askHint(page);
+      await playAndExpectReply(page, hint.from, hint.to, { moveTime: 500 });
     }
+    await page.waitForTimeout(300);  // the last move's animation
     await shot(page, 'game-in-progress');
     // A position out of the book, where the engine has to search.
     await setUp(page, 'r1bqk2r/pppp1ppp/2n2n2/2b1p3/2B1P3/3P1N2/PPP2PPP/RNBQK2R w KQkq - 1 5');
@@ -280,13 +294,9 @@ describe('TORLO in the browser', () => {
     const page = await openPage();
     await setTime(page, 500);
     await playAndExpectReply(page, 'd2', 'd4', { drag: true, moveTime: 500 });
-    await page.click('#hint');
-    await page.waitForFunction(() => document.getElementById('note').textContent.startsWith('Hint: '));
-    const san = (await page.textContent('#note')).slice(6);
-    const fen = await fenOf(page);
-    assert.ok(new Chess(fen).moves().includes(san), `the hint ${san} is a legal move`);
-    assert.equal(await page.locator('svg.cg-shapes g line').count(), 1);  // the arrow
+    await askHint(page);
     await shot(page, 'hint');
+    const fen = await fenOf(page);
 
     await page.click('#copy-fen');
     assert.equal(await page.evaluate(() => navigator.clipboard.readText()), fen);
