@@ -54,4 +54,4 @@ web-test: web
 
 # bench nodes/second of the browser build against the console build.
 web-bench: build web
-	cd web && node bench.mjs ../$(BUILD)/torlo 7 ../$(WEB_OUT)
+	cd web && node bench.mjs ../$(BUILD)/torlo 9 ../$(WEB_OUT) --browser

@@ -30,4 +30,4 @@ echo "=== the WebAssembly engine in Node, the page in headless Chromium"
 
 echo "=== bench: the browser build against the console build"
 [ -x build/torlo ] || make build
-(cd web && node bench.mjs ../build/torlo 3)
+(cd web && node bench.mjs ../build/torlo 3 ../build-web --browser)

@@ -13,7 +13,8 @@ export const site = resolve(process.env.TORLO_WEB_DIR || join(here, '../../build
 // Returns { line(text), output, errors, stop }: line() runs one input line
 // and returns what it printed; set stop.requested to a function to answer
 // the engine's stop probe.
-export async function loadEngine(dir = site) {
+export async function loadEngine(directory = site) {
+  const dir = resolve(directory);
   const createTorlo = createRequire(import.meta.url)(join(dir, 'torlo.js'));
   const output = [];
   const errors = [];
