@@ -267,6 +267,26 @@ describe('TORLO in the browser', () => {
     await page.context().close();
   });
 
+  test('a bad FEN is refused with a note and changes nothing', async () => {
+    const page = await openPage();
+    await setTime(page, 500);
+    await playAndExpectReply(page, 'e2', 'e4', { moveTime: 500 });
+    const fen = await fenOf(page);
+    const moves = await page.textContent('#moves');
+    for (const bad of ['8/8/8/8 w - - 0 1', 'rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR x KQkq - 0 1', 'hello']) {
+      await setUp(page, bad);
+      assert.match(await page.textContent('#note'), /^Not a position: /);
+      assert.equal(await page.textContent('#moves'), moves);
+      assert.match(await statusOf(page), /^Your move/);
+      await page.click('#copy-fen');  // the game's position, not the text in the box
+      assert.equal(await page.evaluate(() => navigator.clipboard.readText()), fen);
+    }
+    await page.fill('#fen', fen);
+    const next = someMove(fen, ['d2d4', 'g1f3']);
+    await playAndExpectReply(page, next.from, next.to, { moveTime: 500 });
+    await page.context().close();
+  });
+
   test('the thinking line follows the search: deeper iterations, scores, nodes and the line in SAN', async () => {
     const page = await openPage();
     await page.click('#new-black');
