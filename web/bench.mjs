@@ -60,15 +60,18 @@ async function openBrowser() {
 
 const chromium = browser ? await openBrowser() : null;
 const runs = { native: [], node: [], chromium: [] };
-for (let i = 0; i < Number(rounds); ++i) {
-  runs.native.push(nodesPerSecond(execFileSync(native, { input: 'bench\nquit\n', encoding: 'utf8' })));
-  const once = [fileURLToPath(import.meta.url), '--wasm-once', site];
-  runs.node.push(Number(execFileSync(process.execPath, once, { encoding: 'utf8' })));
-  if (chromium) runs.chromium.push(nodesPerSecond(await chromium.run()));
-  console.log(`round ${i + 1}: native ${runs.native.at(-1)}, wasm in Node ${runs.node.at(-1)}` +
-    (chromium ? `, wasm in Chromium ${runs.chromium.at(-1)}` : '') + ' nodes/s');
+try {
+  for (let i = 0; i < Number(rounds); ++i) {
+    runs.native.push(nodesPerSecond(execFileSync(native, { input: 'bench\nquit\n', encoding: 'utf8' })));
+    const once = [fileURLToPath(import.meta.url), '--wasm-once', site];
+    runs.node.push(Number(execFileSync(process.execPath, once, { encoding: 'utf8' })));
+    if (chromium) runs.chromium.push(nodesPerSecond(await chromium.run()));
+    console.log(`round ${i + 1}: native ${runs.native.at(-1)}, wasm in Node ${runs.node.at(-1)}` +
+      (chromium ? `, wasm in Chromium ${runs.chromium.at(-1)}` : '') + ' nodes/s');
+  }
+} finally {
+  await chromium?.close();
 }
-await chromium?.close();
 
 const median = (xs) => [...xs].sort((a, b) => a - b)[Math.floor(xs.length / 2)];
 const base = median(runs.native);
