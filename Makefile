@@ -4,7 +4,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all build run test test-all bench package clean
+.PHONY: all build run test test-all bench package clean web web-serve web-test web-bench
 
 all: build
 
@@ -33,3 +33,31 @@ package: build
 
 clean:
 	rm -rf $(BUILD)
+
+# The browser build: the engine compiled with Emscripten (src/web) and the
+# page bundled from web/ into $(WEB_OUT), a folder of static files.
+# Debian's Emscripten runs its tools on Node with its own modules path.
+WEB_BUILD ?= build-wasm
+WEB_OUT ?= build-web
+WEB_PORT ?= 8000
+EMSCRIPTEN_ENV = NODE_PATH=/usr/share/nodejs$(if $(NODE_PATH),:$(NODE_PATH))
+
+web/node_modules/.package-lock.json: web/package-lock.json
+	cd web && npm ci --no-audit --no-fund
+
+web: web/node_modules/.package-lock.json
+	$(EMSCRIPTEN_ENV) emcmake cmake -S src/web -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release $(WEB_CMAKE_FLAGS)
+	$(EMSCRIPTEN_ENV) cmake --build $(WEB_BUILD) -j $(JOBS)
+	cd web && node build.mjs ../$(WEB_BUILD) ../$(WEB_OUT)
+
+# Serves $(WEB_OUT) on http://127.0.0.1:$(WEB_PORT)/ until interrupted.
+web-serve: web
+	cd web && node serve.mjs ../$(WEB_OUT) --port $(WEB_PORT)
+
+# The WebAssembly engine in Node and the page in headless Chromium.
+web-test: web
+	cd web && TORLO_WEB_DIR=../$(WEB_OUT) node --test tests/
+
+# bench nodes/second of the browser build against the console build.
+web-bench: build web
+	cd web && node bench.mjs ../$(BUILD)/torlo 9 ../$(WEB_OUT) --browser

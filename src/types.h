@@ -3,6 +3,18 @@
 
 #include <cstdint>
 
+// The storage of a search thread's own state (the position, its history,
+// the ordering tables...): every search thread has its own instance. The
+// browser build runs one thread and WebAssembly without shared memory has
+// no thread storage, so there the state is a plain global.
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+#define TORLO_SINGLE_THREAD 1
+#define TORLO_THREAD_LOCAL
+#else
+#define TORLO_SINGLE_THREAD 0
+#define TORLO_THREAD_LOCAL thread_local
+#endif
+
 namespace torlo {
 
 // Piece codes, one byte per square of the board array.

@@ -80,11 +80,11 @@ struct UndoRecord {
 
 // Per search thread (search/threads.h): each thread has its own position
 // and history, the interface thread's being the game.
-extern constinit thread_local Position pos;
-extern constinit thread_local UndoRecord game_history[HISTORY_SIZE];
+extern constinit TORLO_THREAD_LOCAL Position pos;
+extern constinit TORLO_THREAD_LOCAL UndoRecord game_history[HISTORY_SIZE];
 // ply at the latest setup (new game, setboard, loadpos, edit); moves before
 // it belong to another position and are never taken back or compared.
-extern constinit thread_local int32_t setup_ply;
+extern constinit TORLO_THREAD_LOCAL int32_t setup_ply;
 
 // --- position.cpp
 uint64_t compute_hash();       // the key of pos from scratch (no side effect)
@@ -118,9 +118,9 @@ int in_check(int colour);
 
 // --- movegen.cpp
 // The ordering tables and the search's root ply, per search thread.
-extern constinit thread_local int32_t history_score[BOARD_SIZE][BOARD_SIZE];
-extern constinit thread_local Move killer1[MAX_PLY], killer2[MAX_PLY], killer3[MAX_PLY];
-extern constinit thread_local int32_t root_ply;
+extern constinit TORLO_THREAD_LOCAL int32_t history_score[BOARD_SIZE][BOARD_SIZE];
+extern constinit TORLO_THREAD_LOCAL Move killer1[MAX_PLY], killer2[MAX_PLY], killer3[MAX_PLY];
+extern constinit TORLO_THREAD_LOCAL int32_t root_ply;
 // The interface's list of the game position's moves (never a helper thread's).
 extern Move root_moves[MAX_MOVES];
 extern int move_count;

@@ -7,9 +7,9 @@
 
 namespace torlo {
 
-constinit thread_local int32_t history_score[BOARD_SIZE][BOARD_SIZE]{};
-constinit thread_local Move killer1[MAX_PLY]{}, killer2[MAX_PLY]{}, killer3[MAX_PLY]{};
-constinit thread_local int32_t root_ply = 0;
+constinit TORLO_THREAD_LOCAL int32_t history_score[BOARD_SIZE][BOARD_SIZE]{};
+constinit TORLO_THREAD_LOCAL Move killer1[MAX_PLY]{}, killer2[MAX_PLY]{}, killer3[MAX_PLY]{};
+constinit TORLO_THREAD_LOCAL int32_t root_ply = 0;
 Move root_moves[MAX_MOVES];
 int move_count = 0;
 

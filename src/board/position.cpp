@@ -8,9 +8,9 @@
 namespace torlo {
 
 // One position and history per search thread (search/threads.h).
-constinit thread_local Position pos{};
-constinit thread_local UndoRecord game_history[HISTORY_SIZE]{};
-constinit thread_local int32_t setup_ply = 0;
+constinit TORLO_THREAD_LOCAL Position pos{};
+constinit TORLO_THREAD_LOCAL UndoRecord game_history[HISTORY_SIZE]{};
+constinit TORLO_THREAD_LOCAL int32_t setup_ply = 0;
 
 namespace {
 
@@ -178,7 +178,7 @@ int repetition_count() {
     // changes cancel out, the placement before that record is the current one.
     // The counters are zero between calls: only the squares of the records
     // walked are counted, and only those are set back to zero afterwards.
-    static constinit thread_local int counters[BOARD_SIZE]{};
+    static constinit TORLO_THREAD_LOCAL int counters[BOARD_SIZE]{};
     int total = 0, repeats = 0;
     const int last = pos.ply - f;
     for (int i = pos.ply - 1; i >= last; --i) {

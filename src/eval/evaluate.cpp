@@ -167,7 +167,7 @@ constexpr PawnCache empty_pawn_cache() {
     for (PawnEntry& e : c.entries) e.pawns[WHITE] = ~SquareSet{0};
     return c;
 }
-constinit thread_local PawnCache pawn_cache = empty_pawn_cache();  // per search thread
+constinit TORLO_THREAD_LOCAL PawnCache pawn_cache = empty_pawn_cache();  // per search thread
 
 template <int C>
 void fill_pawn_terms(PawnEntry& e, SquareSet pawns) {

@@ -8,11 +8,11 @@
 
 namespace torlo {
 
-constinit thread_local uint64_t nodes = 0;
-constinit thread_local int32_t iteration_depth = 0;
+constinit TORLO_THREAD_LOCAL uint64_t nodes = 0;
+constinit TORLO_THREAD_LOCAL int32_t iteration_depth = 0;
 int64_t start_time = 0;
 int64_t stop_time = 0;
-constinit thread_local int32_t abort_search = 0;
+constinit TORLO_THREAD_LOCAL int32_t abort_search = 0;
 bool use_deadline = true;
 uint64_t node_limit = 0;
 int64_t move_budget_ms = -1;

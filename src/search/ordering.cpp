@@ -7,11 +7,11 @@
 
 namespace torlo {
 
-constinit thread_local int32_t killer1_score[MAX_PLY]{};
-constinit thread_local int32_t killer2_score[MAX_PLY]{};
-constinit thread_local Move pv[MAX_PLY][MAX_PLY]{};
-constinit thread_local int32_t pv_length[MAX_PLY]{};
-constinit thread_local int32_t follow_pv = 0;
+constinit TORLO_THREAD_LOCAL int32_t killer1_score[MAX_PLY]{};
+constinit TORLO_THREAD_LOCAL int32_t killer2_score[MAX_PLY]{};
+constinit TORLO_THREAD_LOCAL Move pv[MAX_PLY][MAX_PLY]{};
+constinit TORLO_THREAD_LOCAL int32_t pv_length[MAX_PLY]{};
+constinit TORLO_THREAD_LOCAL int32_t follow_pv = 0;
 
 namespace {
 inline int search_ply() { return pos.ply - root_ply; }

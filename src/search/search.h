@@ -35,11 +35,11 @@ extern SearchLimits limits;
 
 // --- ordering.cpp
 // Per search thread.
-extern constinit thread_local int32_t killer1_score[MAX_PLY];
-extern constinit thread_local int32_t killer2_score[MAX_PLY];
-extern constinit thread_local Move pv[MAX_PLY][MAX_PLY];
-extern constinit thread_local int32_t pv_length[MAX_PLY];
-extern constinit thread_local int32_t follow_pv;
+extern constinit TORLO_THREAD_LOCAL int32_t killer1_score[MAX_PLY];
+extern constinit TORLO_THREAD_LOCAL int32_t killer2_score[MAX_PLY];
+extern constinit TORLO_THREAD_LOCAL Move pv[MAX_PLY][MAX_PLY];
+extern constinit TORLO_THREAD_LOCAL int32_t pv_length[MAX_PLY];
+extern constinit TORLO_THREAD_LOCAL int32_t follow_pv;
 // The interface thread's pv[0][0]: the move the engine plays.
 inline Move& best_move = pv[0][0];
 
@@ -60,11 +60,11 @@ void reset_killer_scores();    // killer scores only, before a deeper iteration
 // Thrown by check_time once the search must stop; caught by think().
 struct SearchAborted {};
 
-extern constinit thread_local uint64_t nodes;         // this thread's nodes in this search
-extern constinit thread_local int32_t iteration_depth;
+extern constinit TORLO_THREAD_LOCAL uint64_t nodes;         // this thread's nodes in this search
+extern constinit TORLO_THREAD_LOCAL int32_t iteration_depth;
 extern int64_t start_time;     // monotonic milliseconds
 extern int64_t stop_time;      // deadline, monotonic milliseconds
-extern constinit thread_local int32_t abort_search;
+extern constinit TORLO_THREAD_LOCAL int32_t abort_search;
 extern bool use_deadline;      // false: no deadline (infinite analysis)
 extern uint64_t node_limit;    // stop at the first time check past this many nodes; 0 = none
 extern int64_t move_budget_ms; // time for this move in milliseconds; < 0: move_time seconds

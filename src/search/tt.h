@@ -11,7 +11,6 @@
 //  - tt_clear, tt_age and tt_resize are called only while no search runs.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 
 namespace torlo {
@@ -151,11 +150,12 @@ inline bool tag_differs(uint8_t meta, uint64_t key) { return ((meta ^ (key >> 56
 // The words and summaries are read and written whole, as relaxed atomics:
 // the other search threads may write them at any moment, and a plain read
 // racing with a write would be undefined. On the usual processors these
-// are the plain loads and stores.
-inline uint64_t load(const uint64_t& word) { return std::atomic_ref<const uint64_t>(word).load(std::memory_order_relaxed); }
-inline void store(uint64_t& word, uint64_t value) { std::atomic_ref<uint64_t>(word).store(value, std::memory_order_relaxed); }
-inline uint8_t load(const uint8_t& meta) { return std::atomic_ref<const uint8_t>(meta).load(std::memory_order_relaxed); }
-inline void store(uint8_t& meta, uint8_t value) { std::atomic_ref<uint8_t>(meta).store(value, std::memory_order_relaxed); }
+// are the plain loads and stores. (The compilers' atomic built-ins, which
+// std::atomic_ref is made of, work on plain objects in every library.)
+inline uint64_t load(const uint64_t& word) { return __atomic_load_n(&word, __ATOMIC_RELAXED); }
+inline void store(uint64_t& word, uint64_t value) { __atomic_store_n(&word, value, __ATOMIC_RELAXED); }
+inline uint8_t load(const uint8_t& meta) { return __atomic_load_n(&meta, __ATOMIC_RELAXED); }
+inline void store(uint8_t& meta, uint8_t value) { __atomic_store_n(&meta, value, __ATOMIC_RELAXED); }
 
 inline uint64_t pack(int score, uint16_t move, uint8_t depth, int bound) {
     return static_cast<uint32_t>(score) | static_cast<uint64_t>(move) << 32 | static_cast<uint64_t>(depth) << 48 |
