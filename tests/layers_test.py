@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The source folders include one another one way only:
 
-    types.h, output/  <-  board/  <-  eval/, book/  <-  search/  <-  interface/
+    types.h, output/  <-  board/  <-  eval/, book/  <-  search/  <-  interface/  <-  web/
 
 Each folder includes only the folders to its left (and its own), eval/ and
 book/ know nothing of each other, and board/ reads nothing of eval/ but its
@@ -21,6 +21,7 @@ BELOW = {
     "book": {"output", "board", "book"},
     "search": {"output", "board", "eval", "book", "search"},
     "interface": {"output", "board", "eval", "book", "search", "interface"},
+    "web": {"output", "board", "eval", "book", "search", "interface", "web"},
 }
 EXCEPTIONS = {("board", "eval/tables.h")}
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')

@@ -29,7 +29,8 @@ bool quit_requested = false;
 void print_startup() {
     out("%s\n", ENGINE_NAME);
     out("===============================================\n\n");
-    out("Hash size: %5d Kbytes -> %6d entries\n", TT_KBYTES, TT_ENTRIES);
+    out("Hash size: %5llu Kbytes -> %6llu entries\n",
+        static_cast<unsigned long long>(tt_entries * TT_BYTES_PER_ENTRY / 1024), static_cast<unsigned long long>(tt_entries));
     const std::string book = load_first_book();
     if (!book.empty()) {
         struct stat st;

@@ -35,6 +35,10 @@
 //   perft      [n]               counts the move paths of length n
 //   bench      -                 fixed-depth searches of built-in positions
 //   uci        -                 switches to UCI mode for the rest of the run
+//   cores      n                 search threads (xboard; clamped to 1..256)
+//   memory     n megabytes       table size (xboard; clamped to 1..65536)
+//   hard       -                 pondering on (xboard)
+//   easy       -                 pondering off (xboard)
 #include <cctype>
 #include <climits>
 #include <cstdio>
@@ -44,6 +48,7 @@
 #include "interface/engine.h"
 #include "interface/game.h"
 #include "interface/io.h"
+#include "interface/options.h"
 #include "interface/settings.h"
 #include "interface/uci.h"
 #include "search/search.h"
@@ -282,6 +287,10 @@ int execute_command(const char* w) {
     else if (is("perft")) perft_command();
     else if (is("bench")) bench_command();
     else if (is("uci")) enter_uci();
+    else if (is("cores")) { if (scan_int(input_line, "cores", &n)) report_option("cores", n, set_threads(n)); }
+    else if (is("memory")) { if (scan_int(input_line, "memory", &n)) report_option("memory", n, set_hash_mb(n)); }
+    else if (is("hard")) options.ponder = 1;
+    else if (is("easy")) options.ponder = 0;
     else return 0;
     return 1;
 }

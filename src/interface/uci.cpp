@@ -5,6 +5,7 @@
 //   debug on|off        accepted silently
 //   setoption name OwnBook value true|false
 //   setoption name Clear Hash
+//   setoption name Hash value <MB> | Threads value <n> | Ponder value true|false
 //   ucinewgame          new game: table cleared, book on again if OwnBook
 //   position startpos|fen <FEN> [moves m1 m2 ...]
 //   go [wtime btime winc binc movestogo movetime depth nodes infinite ponder]
@@ -21,8 +22,10 @@
 #include "interface/engine.h"
 #include "interface/game.h"
 #include "interface/io.h"
+#include "interface/options.h"
 #include "interface/settings.h"
 #include "search/search.h"
+#include "search/threads.h"
 #include "search/tt.h"
 
 namespace torlo {
@@ -78,11 +81,26 @@ int64_t parse_number(const char* w) {
     return negative ? -v : v;
 }
 
+// A whole signed decimal number (saturating); false when malformed.
+bool parse_whole_number(const char* w, int64_t* value) {
+    const char* p = w;
+    if (*p == '+' || *p == '-') ++p;
+    if (!std::isdigit(static_cast<unsigned char>(*p))) return false;
+    while (std::isdigit(static_cast<unsigned char>(*p))) ++p;
+    if (*p) return false;
+    *value = parse_number(w);
+    return true;
+}
+
 void identify() {
     out("id name %s\n", ENGINE_NAME);
     out("id author the TORLO authors\n");
     out("option name OwnBook type check default true\n");
     out("option name Clear Hash type button\n");
+    out("option name Hash type spin default %d min %lld max %lld\n", TT_DEFAULT_MB, static_cast<long long>(MIN_HASH_MB),
+        static_cast<long long>(MAX_HASH_MB));
+    out("option name Threads type spin default 1 min 1 max %d\n", MAX_SEARCH_THREADS);
+    out("option name Ponder type check default false\n");
     out("uciok\n");
 }
 
@@ -90,10 +108,11 @@ void print_info(int score, int64_t centiseconds) {
     (void)centiseconds;
     const int64_t ms = now_ms() - start_time;
     char line[LINE_SIZE * 6];
+    const uint64_t all_nodes = total_nodes();
     int len = std::snprintf(line, sizeof line, "info depth %d score %s time %lld nodes %llu nps %llu pv",
                             iteration_depth, uci_score(score), static_cast<long long>(ms),
-                            static_cast<unsigned long long>(nodes),
-                            static_cast<unsigned long long>(nodes * 1000 / static_cast<uint64_t>(ms > 0 ? ms : 1)));
+                            static_cast<unsigned long long>(all_nodes),
+                            static_cast<unsigned long long>(all_nodes * 1000 / static_cast<uint64_t>(ms > 0 ? ms : 1)));
     for (int i = 0; i < pv_length[0] && len < static_cast<int>(sizeof line) - 8; ++i)
         len += std::snprintf(line + len, sizeof line - static_cast<size_t>(len), " %s", move_uci(pv[0][i]));
     out("%s\n", line);
@@ -294,6 +313,25 @@ void set_option(const char* args) {
         if (!own_book) settings.use_book = 0;
     } else if (std::strcmp(option, "Clear Hash") == 0) {
         tt_clear();
+    } else if (std::strcmp(option, "Hash") == 0 || std::strcmp(option, "Threads") == 0) {
+        const bool hash = option[0] == 'H';
+        int64_t n = 0;
+        if (!parse_whole_number(v, &n)) {
+            out("info string %s needs a number: %s\n", option, v);
+            return;
+        }
+        const OptionResult r = hash ? set_hash_mb(n) : set_threads(n);
+        if (r.refused)
+            out("info string Hash %lld MB is more memory than the system gives; the table keeps its %lld MB\n",
+                static_cast<long long>(n), static_cast<long long>(r.used));
+        else if (r.clamped)
+            out("info string %s %lld is out of range; %lld is used\n", option, static_cast<long long>(n),
+                static_cast<long long>(r.used));
+    } else if (std::strcmp(option, "Ponder") == 0) {
+        if (std::strcmp(v, "true") == 0) options.ponder = 1;
+        else if (std::strcmp(v, "false") == 0) options.ponder = 0;
+    } else {
+        out("info string unknown option: %s\n", option);
     }
 }
 

@@ -1,6 +1,7 @@
 // Fixed-depth searches of built-in positions: the node count is the
 // search's signature, the time its speed.
 #include "search/search.h"
+#include "search/threads.h"
 #include "search/tt.h"
 
 namespace torlo {
@@ -38,7 +39,7 @@ BenchResult run_bench(int depth) {
         place_fen(fen);
         tt_clear();
         think(text);
-        result.nodes += nodes;
+        result.nodes += total_nodes();
     }
     result.ms = now_ms() - start;
     limits = saved;

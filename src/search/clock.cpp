@@ -5,6 +5,7 @@
 
 #include "output/output.h"
 #include "search/search.h"
+#include "search/threads.h"
 
 namespace torlo {
 
@@ -28,9 +29,15 @@ int64_t now_ms() {
 void stop_search() { stop_requested = true; }
 
 void check_time() {
+    if (thread_index != 0) {
+        // A helper: it publishes its count and ends when the main search has.
+        publish_nodes();
+        if (helpers_stopping()) throw SearchAborted{};
+        return;
+    }
     if (search_poll) search_poll();
     const bool out_of_time = use_deadline && now_ms() >= stop_time;
-    const bool out_of_nodes = node_limit != 0 && nodes >= node_limit;
+    const bool out_of_nodes = node_limit != 0 && total_nodes() >= node_limit;
     if (!stop_requested && !out_of_time && !out_of_nodes) return;
     stop_requested = false;
     abort_search = 1;
@@ -38,7 +45,7 @@ void check_time() {
 }
 
 void print_thinking(int score) {
-    if (!limits.post_thinking) return;
+    if (!limits.post_thinking || thread_index != 0) return;
     const int64_t elapsed = (now_ms() - start_time) / 10;
     if (thinking_printer) {
         thinking_printer(score, elapsed);
@@ -46,7 +53,7 @@ void print_thinking(int score) {
     }
     char line[LINE_SIZE * 8];
     int len = std::snprintf(line, sizeof line, "  %2d %6d %6.0f %7llu  ", iteration_depth, score,
-                            static_cast<double>(elapsed), static_cast<unsigned long long>(nodes));
+                            static_cast<double>(elapsed), static_cast<unsigned long long>(total_nodes()));
     for (int i = 0; i < pv_length[0] && len < static_cast<int>(sizeof line) - 16; ++i)
         len += std::snprintf(line + len, sizeof line - len, "%s ", move_text(pv[0][i], 1));
     out("%s\n", line);

@@ -85,6 +85,10 @@ int quiesce(int qdepth, int alpha, int beta);
 // --- think.cpp
 enum ThinkResult : int { THINK_NO_MOVE = 0, THINK_RESIGN = 1, THINK_SEARCHED = 2, THINK_BOOK = 3 };
 ThinkResult think(char* out_text);
+// A helper thread's search of the root it was given (search/threads.h):
+// iterations like the main search's, silent, until the helpers are stopped
+// or the depth limit is passed.
+void helper_think();
 bool has_legal_move();         // some move of root_moves is legal
 void pv_from_tt();
 

@@ -4,6 +4,7 @@
 
 #include "book/book.h"
 #include "search/search.h"
+#include "search/threads.h"
 #include "search/tt.h"
 
 namespace torlo {
@@ -62,7 +63,48 @@ bool iterate() {
     }
 }
 
+// Ends the helpers however the main search ends (a result, the clock, a
+// resignation).
+struct HelperRun {
+    HelperRun() { start_helpers(); }
+    ~HelperRun() { stop_helpers(); }
+    HelperRun(const HelperRun&) = delete;
+    HelperRun& operator=(const HelperRun&) = delete;
+};
+
 }  // namespace
+
+void helper_think() {
+    // The main search's preparation, for this thread's own tables.
+    nodes = 0;
+    root_ply = pos.ply;
+    reset_search_tables();
+    iteration_depth = 1;
+    int alpha = -INFINITE_SCORE, beta = INFINITE_SCORE;
+    try {
+        while (iteration_depth <= limits.max_depth) {
+            if (helper_skips_depth(thread_index, iteration_depth)) {
+                ++iteration_depth;
+                alpha = -INFINITE_SCORE;
+                beta = INFINITE_SCORE;
+                continue;
+            }
+            follow_pv = 1;
+            const int score = search(iteration_depth, alpha, beta);
+            if (score <= alpha || score >= beta) {
+                alpha = -INFINITE_SCORE;
+                beta = INFINITE_SCORE;
+                continue;
+            }
+            ++iteration_depth;
+            reset_killer_scores();
+            alpha = score - ASPIRATION;
+            beta = score + ASPIRATION;
+        }
+    } catch (const SearchAborted&) {
+        // The main search has ended: this one is abandoned where it stands.
+    }
+}
 
 SearchLimits limits = {32, 10, 1, 1, BLACK, true};
 
@@ -114,8 +156,11 @@ ThinkResult think(char* out_text) {
             start_time = now_ms();
             stop_time = start_time + (move_budget_ms >= 0 ? move_budget_ms : static_cast<int64_t>(limits.move_time) * 1000);
             iteration_depth = 1;
-            // Step 7. Iterate.
-            if (limits.max_depth >= 1 && !iterate()) return THINK_RESIGN;
+            // Step 7. Iterate, with the helper threads beside.
+            if (limits.max_depth >= 1) {
+                const HelperRun helpers;
+                if (!iterate()) return THINK_RESIGN;
+            }
         } catch (const SearchAborted&) {
             // Step 4. The clock stopped the search: back to the root.
             while (pos.ply > root_ply) unmake_move();

@@ -212,7 +212,7 @@ inline TTEntry unpack(uint64_t key, uint64_t data, uint8_t age) {
     store(slot.data, data);
     store(slot.check, key ^ data);
     store(summary, static_cast<uint8_t>(tag_of(key) | (d > 0 ? DEEP_BIT : 0) | 2));
-    tt_all_empty = false;
+    __atomic_store_n(&tt_all_empty, false, __ATOMIC_RELAXED);  // every thread stores
 }
 
 }  // namespace tt_detail

@@ -48,7 +48,10 @@ TEST(UciScore, MateScoresCountMovesCentipawnsOtherwise) {
 TEST(UciSession, IdentifiesItselfAndReportsUnknownCommands) {
     const std::string id =
         "id name TORLO v0.41c\nid author the TORLO authors\n"
-        "option name OwnBook type check default true\noption name Clear Hash type button\nuciok\n";
+        "option name OwnBook type check default true\noption name Clear Hash type button\n"
+        "option name Hash type spin default 16 min 1 max 65536\n"
+        "option name Threads type spin default 1 min 1 max 256\n"
+        "option name Ponder type check default false\nuciok\n";
     EXPECT_EQ(uci_session("isready\ndebug on\nfoo bar\nboard\ne2e4\n"),
               id + "readyok\ninfo string unknown command: foo\ninfo string unknown command: board\n"
                    "info string unknown command: e2e4\n");
@@ -108,7 +111,7 @@ TEST(UciSession, InfoLinesAndNeverResigns) {
             uci_session(std::string("setoption name OwnBook value false\nposition ") + position + "\ngo depth 6\n");
         const auto lines = lines_of(out);
         ASSERT_GT(lines.size(), 8u);
-        for (size_t i = 5; i + 1 < lines.size(); ++i) EXPECT_TRUE(is_info_line(lines[i])) << lines[i];
+        for (size_t i = 8; i + 1 < lines.size(); ++i) EXPECT_TRUE(is_info_line(lines[i])) << lines[i];
         EXPECT_TRUE(lines.back().rfind("bestmove ", 0) == 0 && is_uci_move(lines.back().substr(9))) << out;
     }
 }
