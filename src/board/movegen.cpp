@@ -264,7 +264,6 @@ int generate(Move* list, bool scored = true) {
     }
     if (pos.ep) en_passant_moves(w);
     if (!CapturesOnly) castling_moves(w);
-    move_count = w.count;
     return w.count;
 }
 
@@ -283,6 +282,6 @@ int generate_moves(Move* list, int captures_only) {
 
 int generate_moves_unscored(Move* list) { return generate<false>(list, false); }
 
-void generate_root_moves() { generate_moves(root_moves, 0); }
+void generate_root_moves() { move_count = generate_moves(root_moves, 0); }
 
 }  // namespace torlo

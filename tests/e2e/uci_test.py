@@ -3,62 +3,11 @@
 engine searches (isready, stop, quit), `go infinite` waits for stop, and a
 timed search keeps to its clock."""
 import os
-import subprocess
 import sys
 import tempfile
-import threading
 import time
-import queue
 
-
-class Engine:
-    def __init__(self, path, cwd):
-        self.proc = subprocess.Popen([path], cwd=cwd, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                     stderr=subprocess.PIPE, text=True, bufsize=1)
-        self.lines = queue.Queue()
-        threading.Thread(target=self._reader, daemon=True).start()
-
-    def _reader(self):
-        for line in self.proc.stdout:
-            self.lines.put(line.rstrip("\n"))
-        self.lines.put(None)
-
-    def send(self, text):
-        self.proc.stdin.write(text + "\n")
-        self.proc.stdin.flush()
-
-    def expect(self, predicate, timeout):
-        """Returns the first line satisfying predicate, failing after timeout seconds."""
-        deadline = time.time() + timeout
-        while True:
-            left = deadline - time.time()
-            if left <= 0:
-                raise AssertionError("timed out waiting for a line")
-            try:
-                line = self.lines.get(timeout=left)
-            except queue.Empty:
-                raise AssertionError("timed out waiting for a line")
-            if line is None:
-                raise AssertionError("engine closed its output")
-            if predicate(line):
-                return line
-
-    def no_line(self, predicate, seconds):
-        """Fails if a line satisfying predicate arrives within the time."""
-        deadline = time.time() + seconds
-        while time.time() < deadline:
-            try:
-                line = self.lines.get(timeout=max(0.01, deadline - time.time()))
-            except queue.Empty:
-                return
-            if line is not None and predicate(line):
-                raise AssertionError("unexpected line: " + line)
-
-    def finish(self, timeout=10):
-        code = self.proc.wait(timeout=timeout)
-        err = self.proc.stderr.read()
-        assert code == 0, "exit code %d" % code
-        assert err == "", "standard error: %r" % err
+from pipes_engine import Engine
 
 
 def start(path, cwd):

@@ -1,0 +1,134 @@
+#!/usr/bin/env python3
+"""Threads, table size and their options through the real program: the
+command-line options, the console's cores and memory, UCI's Threads and
+Hash; stop and quit end every search thread at once, and the helper threads
+are gone when the move is out."""
+import os
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+from pipes_engine import Engine
+
+STARTUP_16MB = "TORLO v0.41c\n" + "=" * 47 + "\n\nHash size: 16383 Kbytes -> 699050 entries\n\n"
+
+
+def run(path, cwd, args, text):
+    proc = subprocess.run([path, *args], cwd=cwd, input=text, capture_output=True, text=True, timeout=120)
+    assert proc.stderr == "", "standard error: %r" % proc.stderr
+    return proc.returncode, proc.stdout
+
+
+def test_command_line_options(path, cwd):
+    code, out = run(path, cwd, ["--version"], "")
+    assert (code, out) == (0, "TORLO v0.41c\n"), (code, out)
+    code, out = run(path, cwd, ["--help"], "")
+    assert code == 0 and out.startswith("Usage: torlo [--threads N] [--hash MB]") and "--version" in out, out
+    for args, answer in [(["--bogus"], "Error (unknown option): --bogus"),
+                         (["--hash"], "Error (missing number): --hash"),
+                         (["--threads", "two"], "Error (missing number): --threads two")]:
+        code, out = run(path, cwd, args, "quit\n")
+        assert code == 2 and out.startswith(answer) and out.count("\n") == 1, (args, code, out)
+    # The hash line reports the table in use; out-of-range values are clamped and said so.
+    code, out = run(path, cwd, ["--hash", "256", "--threads", "2"], "quit\n")
+    assert code == 0 and "Hash size: 262143 Kbytes -> 11184810 entries\n" in out, out
+    code, out = run(path, cwd, ["--threads", "0", "--hash", "0"], "quit\n")
+    assert out.startswith("Error (out of range): --threads 0; 1 is used\n"
+                          "Error (out of range): --hash 0; 1 is used\n"
+                          "TORLO v0.41c\n"), out
+    assert "Hash size:  1023 Kbytes ->  43690 entries\n" in out, out
+    # The defaults are the engine as it always was.
+    code, out = run(path, cwd, ["--threads", "1", "--hash", "16"], "quit\n")
+    assert (code, out) == (0, STARTUP_16MB), out
+
+
+def test_console_cores_and_memory(path, cwd):
+    text = ("cores 0\ncores 300\ncores abc\nmemory 0\nmemory 8\nmemory\n"
+            "cores 2\nst 1\nsd 30\nnopost\nnew\ne2e4\nquit\n")
+    code, out = run(path, cwd, [], text)
+    lines = out.split("\n")[5:]
+    assert lines[:3] == ["Error (out of range): cores 0; 1 is used",
+                         "Error (out of range): cores 300; 256 is used",
+                         "Error (out of range): memory 0; 1 is used"], out
+    assert len(lines) == 5 and lines[3].startswith("1. ... ") and code == 0, out  # a move with two threads
+
+
+def uci(path, cwd, *options):
+    e = Engine(path, cwd)
+    e.send("uci")
+    e.expect(lambda l: l == "uciok", 10)
+    e.send("setoption name OwnBook value false")
+    for o in options:
+        e.send("setoption name " + o)
+    return e
+
+
+def threads_of(e):
+    return len(os.listdir("/proc/%d/task" % e.proc.pid))
+
+
+def test_uci_options_and_stop_latency(path, cwd):
+    e = uci(path, cwd, "Threads value 0", "Hash value 0", "Threads value 3", "Hash value 32", "Hash value x")
+    e.expect(lambda l: l == "info string Threads 0 is out of range; 1 is used", 5)
+    e.expect(lambda l: l == "info string Hash 0 is out of range; 1 is used", 5)
+    e.expect(lambda l: l == "info string Hash needs a number: x", 5)
+    latencies, idle = [], []
+    for moves in ["e2e4", "d2d4", "g1f3"]:
+        e.send("position startpos moves " + moves)
+        e.send("go infinite")
+        e.expect(lambda l: l.startswith("info depth 6"), 30)
+        searching = threads_of(e)
+        time.sleep(0.3)
+        e.send("stop")
+        t0 = time.time()
+        e.expect(lambda l: l.startswith("bestmove "), 5)
+        latencies.append(time.time() - t0)
+        e.send("isready")
+        e.expect(lambda l: l == "readyok", 5)
+        idle.append(threads_of(e))
+        # (A sanitizer may run a thread of its own: the difference counts.)
+        assert searching - idle[-1] == 2, "two helpers while searching, none after (%d, %d)" % (searching, idle[-1])
+    assert len(set(idle)) == 1, idle
+    # Node counts of all threads: nodes/nps grow beyond one thread's share.
+    e.send("position startpos")
+    e.send("go depth 8")
+    info = [e.expect(lambda l: l.startswith("info depth") or l.startswith("bestmove"), 30)]
+    while not info[-1].startswith("bestmove"):
+        info.append(e.expect(lambda l: l.startswith("info depth") or l.startswith("bestmove"), 30))
+    assert len(info) > 3, info
+    e.send("quit")
+    e.finish()
+    assert statistics.median(latencies) < 0.05 and max(latencies) < 0.2, latencies
+
+
+def test_quit_during_threaded_search(path, cwd):
+    e = uci(path, cwd, "Threads value 2")
+    e.send("position startpos")
+    e.send("go infinite")
+    e.expect(lambda l: l.startswith("info depth 5"), 30)
+    t0 = time.time()
+    e.send("quit")
+    e.finish()
+    assert time.time() - t0 < 0.5, time.time() - t0
+
+
+def main():
+    path = os.path.abspath(sys.argv[1])
+    failed = 0
+    tests = [v for k, v in sorted(globals().items()) if k.startswith("test_")]
+    for t in tests:
+        with tempfile.TemporaryDirectory() as cwd:
+            try:
+                t(path, cwd)
+                print("ok", t.__name__)
+            except AssertionError as ex:
+                failed += 1
+                print("FAIL", t.__name__, ex)
+    print("%d passed, %d failed" % (len(tests) - failed, failed))
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

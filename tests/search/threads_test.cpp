@@ -1,0 +1,139 @@
+// Search threads: the helpers' depth patterns, a search with helpers that
+// leaves the game as it was and plays a legal move, node counts summed over
+// the threads, helpers that end with the search, and the clock obeyed.
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+
+#include "board/board.h"
+#include "interface/engine.h"
+#include "interface/options.h"
+#include "interface/settings.h"
+#include "search/search.h"
+#include "search/threads.h"
+#include "search/tt.h"
+#include "support/harness.h"
+
+namespace torlo {
+namespace {
+
+constexpr const char* MIDDLEGAME = "r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP3PPP/R2QKB1R w KQ - 0 8";
+
+// Threads of this process, from the kernel's list.
+int thread_count() {
+    DIR* dir = opendir("/proc/self/task");
+    if (!dir) return -1;
+    int n = 0;
+    while (dirent* e = readdir(dir))
+        if (e->d_name[0] != '.') ++n;
+    closedir(dir);
+    return n;
+}
+
+class SearchThreads : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(test::setup(MIDDLEGAME)); }
+    void TearDown() override { set_threads(1); }
+
+    // A search under the settings, as the engine's turn runs it.
+    int think_with(int threads, int depth, int seconds) {
+        set_threads(threads);
+        settings.max_depth = depth;
+        settings.move_time = seconds;
+        settings.post_thinking = 0;
+        settings.use_book = 0;
+        settings.computer_side = pos.side;
+        char text[LINE_SIZE];
+        return engine_think(text);
+    }
+};
+
+TEST(HelperDepths, HelpersOneAndTwoTakeTurnsAndEveryHelperSearchesOften) {
+    for (int d = 1; d <= 40; ++d)
+        EXPECT_NE(helper_skips_depth(1, d), helper_skips_depth(2, d)) << "depth " << d;
+    // No helper waits long for its next depth: a block of skipped depths is
+    // at most four long, whatever the helper.
+    for (int k = 1; k <= MAX_SEARCH_THREADS; ++k) {
+        int run = 0, searched = 0;
+        for (int d = 1; d <= 64; ++d) {
+            run = helper_skips_depth(k, d) ? run + 1 : 0;
+            searched += !helper_skips_depth(k, d);
+            ASSERT_LE(run, 4) << "helper " << k << " depth " << d;
+        }
+        EXPECT_GE(searched, 28) << "helper " << k;
+    }
+}
+
+TEST_F(SearchThreads, HelpersLeaveTheGameAsItWasAndTheMoveIsLegal) {
+    const uint64_t key = pos.hash_key;
+    const int ply = pos.ply;
+    for (int threads : {2, 4}) {
+        ASSERT_EQ(think_with(threads, 6, 1000), 1);
+        EXPECT_TRUE(position_is_ok());
+        EXPECT_EQ(pos.hash_key, key);
+        EXPECT_EQ(pos.ply, ply);
+        EXPECT_GT(total_nodes(), nodes) << "the helpers' nodes are counted";
+        Move played = best_move;
+        ASSERT_EQ(make_move(played), 1) << "a legal move with " << threads << " threads";
+        unmake_move();
+    }
+}
+
+TEST_F(SearchThreads, HelpersEndWithTheSearch) {
+    ASSERT_EQ(think_with(2, 3, 1000), 1);  // any thread a tool starts at the first helper is there now
+    const int before = thread_count();
+    ASSERT_GT(before, 0);
+    ASSERT_EQ(think_with(3, 5, 1000), 1);
+    EXPECT_EQ(thread_count(), before);
+}
+
+TEST_F(SearchThreads, TheDeadlineEndsEveryThread) {
+    // Depth 60 is never reached: the one-second deadline ends the search,
+    // and with it the helpers, which are joined before the move is returned.
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(think_with(2, 60, 1), 1);
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    EXPECT_GE(ms.count(), 1000);
+    EXPECT_LT(ms.count(), 1000 + 50);
+}
+
+TEST_F(SearchThreads, OneThreadSearchesAsBefore) {
+    // The node count of a fixed-depth search is the single-threaded one:
+    // with one thread the helpers' machinery adds nothing.
+    ASSERT_EQ(think_with(1, 6, 1000), 1);
+    const uint64_t alone = total_nodes();
+    EXPECT_EQ(alone, nodes);
+    ASSERT_TRUE(test::setup(MIDDLEGAME));
+    ASSERT_EQ(think_with(1, 6, 1000), 1);
+    EXPECT_EQ(total_nodes(), alone);
+}
+
+TEST(EngineOptions, ThreadsAndHashAreClampedAndTheDefaultTableComesBack) {
+    OptionResult r = set_threads(0);
+    EXPECT_TRUE(r.clamped && r.used == 1 && search_threads == 1);
+    r = set_threads(100000);
+    EXPECT_TRUE(r.clamped && r.used == MAX_SEARCH_THREADS && search_threads == MAX_SEARCH_THREADS);
+    r = set_threads(3);
+    EXPECT_TRUE(!r.clamped && search_threads == 3);
+    set_threads(1);
+
+    r = set_hash_mb(0);
+    EXPECT_TRUE(r.clamped && !r.refused && r.used == 1);
+    EXPECT_EQ(tt_entries, tt_entries_for(1));
+    // Clamped to 65536 MB, about 48 GB of table: refused where the machine
+    // has less memory than that (it is not tried where it has more).
+    if (static_cast<double>(sysconf(_SC_PHYS_PAGES)) * static_cast<double>(sysconf(_SC_PAGE_SIZE)) < 40e9) {
+        r = set_hash_mb(1LL << 40);
+        EXPECT_TRUE(r.clamped && r.refused && r.used == 1);
+        EXPECT_EQ(tt_entries, tt_entries_for(1));
+    }
+    r = set_hash_mb(16);
+    EXPECT_TRUE(!r.clamped && !r.refused && tt_entries == static_cast<uint64_t>(TT_ENTRIES) && tt_slots == tt);
+}
+
+}  // namespace
+}  // namespace torlo
