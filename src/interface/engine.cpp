@@ -14,6 +14,7 @@
 #include "interface/adjudicate.h"
 #include "interface/game.h"
 #include "interface/io.h"
+#include "interface/ponder.h"
 #include "interface/paths.h"
 #include "interface/settings.h"
 #include "interface/uci.h"
@@ -78,14 +79,24 @@ void engine_move() {
         return;
     }
     if (!engine_think(input_line)) return;  // resigned, or no legal move (result printed)
+    play_engine_move(input_line);
+}
+
+void play_engine_move(const char* text) {
     if (!make_move(best_move)) {       // never expected: think yields legal moves only
         settings.computer_side = EMPTY;
         return;
     }
     const int number = (pos.ply + 1) / 2;
-    if (settings.xboard_mode) out("%d. ... %s\n", number, input_line);
+    if (settings.xboard_mode) out("%d. ... %s\n", number, text);
     else if (settings.show_board) print_board();
-    else out("%d.%s %s\n", number, settings.computer_side == BLACK ? " ..." : "", input_line);
+    else out("%d.%s %s\n", number, settings.computer_side == BLACK ? " ..." : "", text);
+    generate_root_moves();
+    check_game_end();
+}
+
+void after_user_move() {
+    if (settings.show_board && !settings.xboard_mode) print_board();
     generate_root_moves();
     check_game_end();
 }
@@ -106,9 +117,7 @@ void handle_line() {
             out("Illegal move: %s\n", command_word);
             return;
         }
-        if (settings.show_board && !settings.xboard_mode) print_board();
-        generate_root_moves();
-        check_game_end();
+        after_user_move();
         return;
     }
     if (!execute_command(command_word)) out("Error (unknown command): %s\n", command_word);
@@ -119,6 +128,9 @@ int run_engine() {
     while (!quit_requested) {
         if (!settings.uci_mode && pos.side == settings.computer_side) {
             engine_move();
+            // Pondering: the reply is thought about while it is awaited; a
+            // line that ends it without a hit is handled below as usual.
+            if (ponder_after_move()) handle_line();
             continue;
         }
         if (settings.uci_mode) {

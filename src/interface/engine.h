@@ -23,6 +23,11 @@ int run_engine();       // the main loop; returns the exit code
 // One pass of the main loop's input half for a line already in input_line.
 void handle_line();
 void engine_move();     // the engine's turn: think, play, print, adjudicate
+// Plays best_move as the engine's move: the move line (its text given),
+// the new root moves, the game-end checks.
+void play_engine_move(const char* text);
+// After a user move was played: the board when shown, root moves, game end.
+void after_user_move();
 // The search limits from the settings (search/search.h).
 void set_search_limits();
 // The think step under the settings: it announces what the search decided
