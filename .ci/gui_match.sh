@@ -34,6 +34,8 @@ fi
 export PATH=/usr/games:$PATH  # xboard starts polyglot by name
 match_timeout=${GUI_MATCH_TIMEOUT:-1500}
 clock=(-tc "${GUI_MATCH_TC:-0:30}" -inc "${GUI_MATCH_INC:-1}")
+ponder=false
+[[ -n ${GUI_MATCH_PONDER:-} ]] && ponder=true  # both engines think on the opponent's time
 save_settings=false
 [[ -n ${GUI_MATCH_SAVE_SETTINGS:-} ]] && save_settings=true
 
@@ -73,7 +75,7 @@ status=0
     -settingsFile "$work/xboard.settings" -saveSettingsOnExit "$save_settings" \
     -fcp "$engine" "${engine_dir[@]}" "${uci_flags[@]}" \
     -scp /usr/games/fairymax -sd "$work/fairymax" \
-    -matchGames "$games" "${clock[@]}" -ponderNextMove false \
+    -matchGames "$games" "${clock[@]}" -ponderNextMove "$ponder" \
     -saveGameFile "$pgn" -autoCallFlag true -popupExitMessage false -noGUI \
     -testClaims true -checkMates true -materialDraws true -ruleMoves 51 -repeatsToDraw 3 \
     -adjudicateDrawMoves 100 \
