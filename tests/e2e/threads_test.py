@@ -10,14 +10,16 @@ import sys
 import tempfile
 import time
 
+from engine_command import engine_command, engine_stderr
 from pipes_engine import Engine
 
 STARTUP_16MB = "TORLO v0.41c\n" + "=" * 47 + "\n\nHash size: 16383 Kbytes -> 699050 entries\n\n"
 
 
 def run(path, cwd, args, text):
-    proc = subprocess.run([path, *args], cwd=cwd, input=text, capture_output=True, text=True, timeout=120)
-    assert proc.stderr == "", "standard error: %r" % proc.stderr
+    proc = subprocess.run([*engine_command(path), *args], cwd=cwd, input=text, capture_output=True, text=True, timeout=120)
+    stderr = engine_stderr(proc.stderr)
+    assert stderr == "", "standard error: %r" % stderr
     return proc.returncode, proc.stdout
 
 
