@@ -3,7 +3,9 @@
 // user types. See io_platform.h.
 #if defined(_WIN32)
 
-#define NOMINMAX  // std::min, not the macro
+#ifndef NOMINMAX  // std::min, not the macro (MinGW's C++ library may define it already)
+#define NOMINMAX
+#endif
 #define WIN32_LEAN_AND_MEAN
 #include <fcntl.h>
 #include <io.h>
