@@ -2,9 +2,10 @@
 # The Windows build, checked on Linux: `make windows` cross-compiles a
 # static torlo.exe with MinGW-w64 (warnings as errors) and packs the zip;
 # the executable must import only system DLLs and reserve 8 MB of stack.
-# The executable from the zip then runs under Wine: its output equals the
-# Linux build's (start-up lines, perft 5 from the start position and from
-# Kiwipete, bench, the UCI handshake and searches to depth 6), every
+# The executable from the zip then runs under Wine: started from another
+# folder it finds the book beside it; its output equals the Linux build's
+# (start-up lines, perft 5 from the start position and from Kiwipete,
+# bench, the UCI handshake and searches to depth 6), every
 # whole-program transcript of tests/e2e/cases is matched byte for byte, the
 # property scripts (standard error, bad input, UCI over pipes, a terminal,
 # long games) pass, and finally the real xboard plays one game against
@@ -98,6 +99,11 @@ echo "first start: $((SECONDS - t0)) s"
 if grep -v '^wine: ' "$work/first.err"; then fail "standard error of the first start (above)"; fi
 grep -q '^Book size: ' "$work/first.out" || { cat "$work/first.out"; fail "no book line beside the book"; }
 [[ $(head -1 "$work/first.out") == "TORLO v$version" ]] || fail "the zip's version $version is not the engine's"
+
+# Started from another folder, the executable finds the book beside it.
+(cd "$work" && printf 'quit\n' | "$wine" "$folder/torlo.exe" >"$work/elsewhere.out" 2>/dev/null) ||
+  fail "start from another folder"
+grep -q '^Book size: ' "$work/elsewhere.out" || { cat "$work/elsewhere.out"; fail "no book line from another folder"; }
 
 export TORLO_TEST_WRAPPER=$wine TORLO_TEST_WRAPPER_STDERR="wine:"
 echo "--- Wine: the same output as the Linux build"
