@@ -15,6 +15,11 @@ def engine_command(path):
     return shlex.split(os.environ.get("TORLO_TEST_WRAPPER", "")) + [path]
 
 
+def wrapped():
+    """True when the engine runs behind a wrapper."""
+    return bool(os.environ.get("TORLO_TEST_WRAPPER", "").strip())
+
+
 def engine_stderr(data):
     """The engine's own part of what was written on standard error (bytes or text)."""
     prefix = os.environ.get("TORLO_TEST_WRAPPER_STDERR", "")
