@@ -1,10 +1,12 @@
 # Thin wrapper over CMake: `make run` builds in Release and starts the engine
 # beside its book; `make test` builds and runs the test suite; `make package`
-# builds the Debian package torlo_<version>_amd64.deb in the build folder.
+# builds the Debian package torlo_<version>_amd64.deb in the build folder;
+# `make windows` cross-builds torlo.exe and its zip with MinGW-w64.
 BUILD ?= build
+WINDOWS_BUILD ?= build-windows
 JOBS ?= $(shell nproc)
 
-.PHONY: all build run test test-all bench package clean web web-serve web-test web-bench
+.PHONY: all build run test test-all bench package windows clean web web-serve web-test web-bench
 
 all: build
 
@@ -31,8 +33,15 @@ bench: build
 package: build
 	cd $(BUILD) && cpack -G DEB
 
+# $(WINDOWS_BUILD)/torlo.exe and $(WINDOWS_BUILD)/torlo-<version>-windows-x86_64.zip
+# (needs Debian's g++-mingw-w64-x86-64-posix and mingw-w64).
+windows:
+	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	  -DCMAKE_BUILD_TYPE=Release -DTORLO_TESTS=OFF -DTORLO_BENCHMARKS=OFF $(CMAKE_FLAGS)
+	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(WINDOWS_BUILD)
 
 # The browser build: the engine compiled with Emscripten (src/web) and the
 # page bundled from web/ into $(WEB_OUT), a folder of static files.

@@ -17,7 +17,9 @@
 # the engines sent), GUI_MATCH_KEEP=1 keeps a temporary one. GUI_MATCH_TC
 # and GUI_MATCH_INC set the clock (default 0:30 a game, 1 s a move);
 # GUI_MATCH_SAVE_SETTINGS=1 has xboard save its settings in
-# WORK/xboard.settings on exit.
+# WORK/xboard.settings on exit. GUI_MATCH_WRAPPER, when set, is a command
+# xboard puts before the engine: GUI_MATCH_WRAPPER=/usr/lib/wine/wine64
+# plays the Windows build under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -38,6 +40,7 @@ ponder=false
 [[ -n ${GUI_MATCH_PONDER:-} ]] && ponder=true  # both engines think on the opponent's time
 save_settings=false
 [[ -n ${GUI_MATCH_SAVE_SETTINGS:-} ]] && save_settings=true
+engine_command=${GUI_MATCH_WRAPPER:+$GUI_MATCH_WRAPPER }$engine
 
 need_packages=()
 for pkg in "${packages[@]}"; do
@@ -73,7 +76,7 @@ status=0
   xvfb-run -a -s "-screen 0 1280x1024x24" \
   /usr/games/xboard \
     -settingsFile "$work/xboard.settings" -saveSettingsOnExit "$save_settings" \
-    -fcp "$engine" "${engine_dir[@]}" "${uci_flags[@]}" \
+    -fcp "$engine_command" "${engine_dir[@]}" "${uci_flags[@]}" \
     -scp /usr/games/fairymax -sd "$work/fairymax" \
     -matchGames "$games" "${clock[@]}" -ponderNextMove "$ponder" \
     -saveGameFile "$pgn" -autoCallFlag true -popupExitMessage false -noGUI \

@@ -4,7 +4,7 @@
 #include "interface/options.h"
 
 int main(int argc, char** argv) {
-    torlo::set_input_fd(0);
+    torlo::use_standard_streams();
     const int exit_code = torlo::parse_command_line(argc, argv);
     if (exit_code >= 0) return exit_code;
     torlo::start_engine();

@@ -41,7 +41,7 @@ inline int text_square(const char* t) { return 26 + (t[0] - 'a') + 12 * (8 - (t[
 std::time_t (*book_clock)() = calendar_seconds;
 
 int load_book_file(const char* path) {
-    std::FILE* f = std::fopen(path, "r");
+    std::FILE* f = std::fopen(path, "rb");  // bytes as they are on every system: read_slot handles CR LF
     if (!f) return 0;
     int filled = 0;
     while (!std::feof(f) && filled < BOOK_SLOTS) {

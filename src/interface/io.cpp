@@ -1,13 +1,10 @@
 #include "interface/io.h"
 
-#include <poll.h>
-#include <termios.h>
-#include <unistd.h>
-
 #include <cctype>
-#include <cerrno>
 #include <cstring>
 #include <vector>
+
+#include "interface/io_platform.h"
 
 namespace torlo {
 
@@ -32,16 +29,13 @@ bool fill() {
         input.next = 0;
     }
     char chunk[4096];
-    for (;;) {
-        const ssize_t n = ::read(input.fd, chunk, sizeof chunk);
-        if (n > 0) {
-            input.data.insert(input.data.end(), chunk, chunk + n);
-            return true;
-        }
-        if (n < 0 && errno == EINTR) continue;
+    const size_t n = platform::read_some(input.fd, chunk, sizeof chunk);
+    if (n == 0) {
         input.eof = true;
         return false;
     }
+    input.data.insert(input.data.end(), chunk, chunk + n);
+    return true;
 }
 
 // Next byte, or -1 at end of input.
@@ -56,6 +50,11 @@ int peek_byte() {
 }
 
 }  // namespace
+
+void use_standard_streams() {
+    platform::prepare_standard_streams();
+    set_input_fd(0);
+}
 
 void set_input_fd(int fd) {
     input = Input{};
@@ -100,27 +99,16 @@ bool read_word(char* buf, int size) {
 bool input_ready() {
     if (std::memchr(input.data.data() + input.next, '\n', input.data.size() - input.next)) return true;
     if (input.memory || input.eof) return true;  // reading will not block
-    pollfd p{input.fd, POLLIN, 0};
-    return ::poll(&p, 1, 0) > 0;
+    return platform::readable(input.fd);
 }
 
 bool wait_for_key() {
-    if (input.memory || !::isatty(input.fd)) return false;
-    if (input.next < input.data.size()) {
+    if (input.memory || !platform::is_terminal(input.fd)) return false;
+    if (input.next < input.data.size()) {  // a key typed ahead
         ++input.next;
         return true;
     }
-    termios saved;
-    if (::tcgetattr(input.fd, &saved) != 0) return false;
-    termios raw = saved;
-    raw.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
-    raw.c_cc[VMIN] = 1;
-    raw.c_cc[VTIME] = 0;
-    ::tcsetattr(input.fd, TCSANOW, &raw);
-    char key;
-    const ssize_t n = ::read(input.fd, &key, 1);
-    ::tcsetattr(input.fd, TCSANOW, &saved);
-    return n == 1;
+    return platform::read_key(input.fd);
 }
 
 }  // namespace torlo

@@ -1,6 +1,7 @@
 // Input of the engine: lines and words from a file descriptor or a memory
 // buffer, so tests and fuzzers can drive a whole session without a terminal.
-// (Output is output/output.h.)
+// (Output is output/output.h.) The system calls below the buffer are in
+// io_posix.cpp and io_windows.cpp.
 #pragma once
 
 #include <cstddef>
@@ -10,7 +11,10 @@
 
 namespace torlo {
 
-// Input sources.
+// Input sources. use_standard_streams() reads standard input and makes
+// both standard streams pass bytes unchanged (on Windows they would turn
+// LF into CR LF), so the output is the same on every system.
+void use_standard_streams();
 void set_input_fd(int fd);
 void set_input_buffer(const char* data, size_t size);  // copied; no file descriptor behind it
 

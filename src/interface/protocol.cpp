@@ -39,6 +39,8 @@
 //   memory     n megabytes       table size (xboard; clamped to 1..65536)
 //   hard       -                 pondering on (xboard)
 //   easy       -                 pondering off (xboard)
+#include <sys/stat.h>
+
 #include <cctype>
 #include <climits>
 #include <cstdio>
@@ -167,7 +169,15 @@ void loadpos() {
         while (*p && !is_blank(*p)) ++p;
         if (len > 0) parse_int(p, &n);
     }
-    std::FILE* f = std::fopen(name, "r");
+    // Bytes as they are, on every system: read_file_line handles CR LF.
+    std::FILE* f = std::fopen(name, "rb");
+    struct stat st;
+    if (!f && ::stat(name, &st) == 0 && S_ISDIR(st.st_mode)) {
+        // A folder opens on Linux and reads as an empty file; Windows refuses
+        // to open one. Either way it holds no position.
+        out("Error (position not found): loadpos\n");
+        return;
+    }
     if (!f) {
         out("Unable to open file!\n");
         return;

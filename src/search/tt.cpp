@@ -5,7 +5,9 @@
 
 #if defined(_WIN32)
 #define WIN32_LEAN_AND_MEAN
+#ifndef NOMINMAX  // MinGW's C++ library defines it already
 #define NOMINMAX
+#endif
 #include <windows.h>
 #else
 #include <sys/mman.h>
@@ -13,8 +15,16 @@
 
 namespace torlo {
 
-alignas(2 * 1024 * 1024) TTSlot tt[TT_ENTRIES];
-alignas(2 * 1024 * 1024) uint8_t tt_meta[TT_ENTRIES];
+// Both arrays start on a huge-page boundary where the kernel is offered
+// huge pages (below); elsewhere on a page boundary (a Windows object file
+// aligns to 8 KB at most).
+#if defined(__linux__)
+constexpr std::size_t TABLE_ALIGNMENT = 2 * 1024 * 1024;
+#else
+constexpr std::size_t TABLE_ALIGNMENT = 4096;
+#endif
+alignas(TABLE_ALIGNMENT) TTSlot tt[TT_ENTRIES];
+alignas(TABLE_ALIGNMENT) uint8_t tt_meta[TT_ENTRIES];
 uint64_t tt_entries = TT_ENTRIES;
 bool tt_all_empty = true;
 TTSlot* tt_slots = tt;

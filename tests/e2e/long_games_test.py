@@ -31,6 +31,8 @@ import sys
 import tempfile
 import time
 
+from engine_command import engine_command, engine_stderr
+
 MARKER = "xyzzy"
 MARKER_LINE = "Error (unknown command): xyzzy"
 GAME_PLY_LIMIT = 4096 - 128
@@ -51,7 +53,7 @@ class Failure(Exception):
 
 class Engine:
     def __init__(self, path, workdir):
-        self.proc = subprocess.Popen([path], cwd=workdir, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+        self.proc = subprocess.Popen(engine_command(path), cwd=workdir, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                      stderr=subprocess.PIPE)
         self.buffer = b""
 
@@ -85,7 +87,7 @@ class Engine:
     def finish(self):
         self.proc.stdin.close()
         rest = self.proc.stdout.read()
-        err = self.proc.stderr.read()
+        err = engine_stderr(self.proc.stderr.read())
         code = self.proc.wait(timeout=30)
         return code, self.buffer + rest, err
 

@@ -5,10 +5,12 @@ import subprocess
 import threading
 import time
 
+from engine_command import engine_command, engine_stderr
+
 
 class Engine:
     def __init__(self, path, cwd, args=()):
-        self.proc = subprocess.Popen([path, *args], cwd=cwd, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+        self.proc = subprocess.Popen([*engine_command(path), *args], cwd=cwd, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                      stderr=subprocess.PIPE, text=True, bufsize=1)
         self.lines = queue.Queue()
         threading.Thread(target=self._reader, daemon=True).start()
@@ -51,6 +53,6 @@ class Engine:
 
     def finish(self, timeout=10):
         code = self.proc.wait(timeout=timeout)
-        err = self.proc.stderr.read()
+        err = engine_stderr(self.proc.stderr.read())
         assert code == 0, "exit code %d" % code
         assert err == "", "standard error: %r" % err

@@ -12,6 +12,7 @@ import sys
 import tempfile
 import time
 
+from engine_command import engine_command, engine_stderr
 from pipes_engine import Engine
 
 OPENING = "r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3"
@@ -59,7 +60,7 @@ class Game:
 def replay_is_legal(path, cwd, moves):
     """Another engine, in force mode, takes every move of the game."""
     text = "xboard\nforce\nsetboard %s\n%s\nquit\n" % (OPENING, "\n".join(m.replace("O-O-O", "e1c1") for m in moves))
-    out = subprocess.run([path], cwd=cwd, input=text, capture_output=True, text=True, timeout=60).stdout
+    out = subprocess.run(engine_command(path), cwd=cwd, input=text, capture_output=True, text=True, timeout=60).stdout
     return "Illegal" not in out and "Error" not in out, out
 
 
@@ -132,8 +133,8 @@ def test_commands_end_the_ponder_search(path, cwd):
 def test_end_of_input_while_pondering(path, cwd):
     text = "xboard\nnew\nhard\nnopost\nst 1\nsetboard %s\ngo\n" % OPENING
     t0 = time.time()
-    proc = subprocess.run([path], cwd=cwd, input=text, capture_output=True, text=True, timeout=30)
-    assert proc.returncode == 0 and proc.stderr == "" and MOVE_LINE.match(proc.stdout.strip().split("\n")[-1]), \
+    proc = subprocess.run(engine_command(path), cwd=cwd, input=text, capture_output=True, text=True, timeout=30)
+    assert proc.returncode == 0 and engine_stderr(proc.stderr) == "" and MOVE_LINE.match(proc.stdout.strip().split("\n")[-1]), \
         proc.stdout
     assert time.time() - t0 < 1.5, "the ponder search ends with the input"
 

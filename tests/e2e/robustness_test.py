@@ -21,6 +21,8 @@ import subprocess
 import sys
 import tempfile
 
+from engine_command import engine_command, engine_stderr
+
 STARTUP = ("TORLO v0.41c\n"
            "===============================================\n\n"
            "Hash size: 16383 Kbytes -> 699050 entries\n\n")
@@ -68,7 +70,7 @@ def run(engine, data, files=None):
             else:
                 with open(path, "wb") as f:
                     f.write(content)
-        proc = subprocess.run([engine], input=data, cwd=workdir, capture_output=True, timeout=RUN_TIMEOUT)
+        proc = subprocess.run(engine_command(engine), input=data, cwd=workdir, capture_output=True, timeout=RUN_TIMEOUT)
     return proc
 
 
@@ -267,8 +269,9 @@ def main():
         problems = []
         if proc.returncode != 0:
             problems.append("exit code %d" % proc.returncode)
-        if proc.stderr:
-            problems.append("standard error: %r" % proc.stderr[:200])
+        stderr = engine_stderr(proc.stderr)
+        if stderr:
+            problems.append("standard error: %r" % stderr[:200])
         if not out.startswith(STARTUP):
             problems.append("start-up lines: %r" % out[:200])
         answer = out[len(STARTUP):]

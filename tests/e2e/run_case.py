@@ -6,7 +6,8 @@ that depend on the clock.
 The engine runs in a fresh empty directory. Optional companions of a case:
   NAME.book     copied there as TORLO.opn (otherwise the engine has no book)
   NAME.files/   its files are copied there (position files for loadpos)
-Standard error must stay empty and the exit code must be 0.
+Standard error must stay empty and the exit code must be 0. The engine may
+run behind a wrapper command such as Wine: see engine_command.py.
 
 Usage: run_case.py ENGINE CASE.in [--update]
 """
@@ -17,6 +18,8 @@ import shutil
 import subprocess
 import sys
 import tempfile
+
+from engine_command import engine_command, engine_stderr
 
 THINKING = re.compile(r"^(  [ \d-]{2} [ \d-]{6} )[ \d-]{6}( [ \d]{7}  .*)$")
 TIME_LINE = re.compile(r"^Time: \d+ ms$")
@@ -45,7 +48,7 @@ def run(engine, case_in, workdir):
             shutil.copy(os.path.join(base + ".files", name), workdir)
     with open(case_in, "rb") as f:
         data = f.read()
-    return subprocess.run([engine], input=data, cwd=workdir, capture_output=True, timeout=240)
+    return subprocess.run(engine_command(engine), input=data, cwd=workdir, capture_output=True, timeout=240)
 
 
 def main():
@@ -57,8 +60,9 @@ def main():
     problems = []
     if proc.returncode != 0:
         problems.append("exit code %d" % proc.returncode)
-    if proc.stderr:
-        problems.append("standard error not empty: %r" % proc.stderr[:200])
+    stderr = engine_stderr(proc.stderr)
+    if stderr:
+        problems.append("standard error not empty: %r" % stderr[:200])
     expected_path = case_in[:-3] + ".out"
     if update:
         with open(expected_path, "w", encoding="latin-1", newline="") as f:

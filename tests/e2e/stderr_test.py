@@ -16,6 +16,8 @@ import subprocess
 import sys
 import tempfile
 
+from engine_command import engine_command, engine_stderr
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 BOOK = os.path.join(HERE, "..", "..", "TORLO.opn")
 
@@ -126,11 +128,12 @@ def main():
         shutil.copy(BOOK, os.path.join(workdir, "TORLO.opn"))
         with open(os.path.join(workdir, "positions.epd"), "wb") as f:
             f.write(POSITIONS)
-        proc = subprocess.run([engine], input=SESSION, cwd=workdir, capture_output=True, timeout=300)
+        proc = subprocess.run(engine_command(engine), input=SESSION, cwd=workdir, capture_output=True, timeout=300)
     out = proc.stdout.decode("latin-1")
     problems = []
-    if proc.stderr:
-        problems.append("standard error not empty: %r" % proc.stderr[:400])
+    stderr = engine_stderr(proc.stderr)
+    if stderr:
+        problems.append("standard error not empty: %r" % stderr[:400])
     if proc.returncode != 0:
         problems.append("exit code %d" % proc.returncode)
     # The session went through: book, help, features, hint, listings, a

@@ -1,0 +1,50 @@
+// The input module's system half on POSIX systems: read(2), poll(2) and
+// the terminal's raw mode for the help pause. See io_platform.h.
+#if !defined(_WIN32)
+
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "interface/io_platform.h"
+
+namespace torlo::platform {
+
+std::size_t read_some(int fd, char* buf, std::size_t size) {
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, size);
+        if (n > 0) return static_cast<std::size_t>(n);
+        if (n < 0 && errno == EINTR) continue;
+        return 0;
+    }
+}
+
+bool readable(int fd) {
+    pollfd p{fd, POLLIN, 0};
+    return ::poll(&p, 1, 0) > 0;
+}
+
+bool is_terminal(int fd) { return ::isatty(fd) != 0; }
+
+bool read_key(int fd) {
+    termios saved;
+    if (::tcgetattr(fd, &saved) != 0) return false;
+    termios raw = saved;
+    raw.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
+    raw.c_cc[VMIN] = 1;
+    raw.c_cc[VTIME] = 0;
+    ::tcsetattr(fd, TCSANOW, &raw);
+    char key;
+    const ssize_t n = ::read(fd, &key, 1);
+    ::tcsetattr(fd, TCSANOW, &saved);
+    return n == 1;
+}
+
+// POSIX streams never translate line ends.
+void prepare_standard_streams() {}
+
+}  // namespace torlo::platform
+
+#endif  // !_WIN32
