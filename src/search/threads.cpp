@@ -27,6 +27,7 @@ NodeCount helper_nodes[MAX_SEARCH_THREADS];
 std::atomic<bool> stopping{false};
 int running_helpers = 0;
 
+#if !TORLO_SINGLE_THREAD
 // The root as the main search has it when the helpers start: its position
 // (copied, since the main search moves on at once) and its history (the
 // main thread's records below the root, which no search changes).
@@ -34,7 +35,6 @@ Position root_position;
 const UndoRecord* root_history = nullptr;
 int32_t root_setup_ply = 0;
 
-#if !TORLO_SINGLE_THREAD
 std::thread helpers[MAX_SEARCH_THREADS];
 
 void helper_main(int k) {

@@ -98,7 +98,10 @@ TEST_F(SearchThreads, TheDeadlineEndsEveryThread) {
     ASSERT_EQ(think_with(2, 60, 1), 1);
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
     EXPECT_GE(ms.count(), 1000);
-    EXPECT_LT(ms.count(), 1000 + 50);
+    // The helpers see the end within a time check (a fraction of a
+    // millisecond); the margin is for a machine busy with other tests.
+    // (tests/e2e/threads_test.py measures the stop itself: under 50 ms.)
+    EXPECT_LT(ms.count(), 1000 + 150);
 }
 
 TEST_F(SearchThreads, OneThreadSearchesAsBefore) {
