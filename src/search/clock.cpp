@@ -28,7 +28,7 @@ int64_t now_ms() {
 
 void stop_search() { stop_requested = true; }
 
-void check_time() {
+[[gnu::noinline, gnu::cold]] void check_time() {
     if (thread_index != 0) {
         // A helper: it publishes its count and ends when the main search has.
         publish_nodes();
