@@ -104,9 +104,9 @@ void reset_search_tables() {
     std::memset(history_score, 0, sizeof history_score);
     std::memset(pv, 0, sizeof pv);
     reset_killer_scores();
-    std::memset(killer1, 0, sizeof killer1);
-    std::memset(killer2, 0, sizeof killer2);
-    std::memset(killer3, 0, sizeof killer3);
+    // Element by element: the killers live in the board's thread storage,
+    // whose address GCC's undefined-behaviour checker cannot see as non-null.
+    for (int n = 0; n < MAX_PLY; ++n) killer1[n] = killer2[n] = killer3[n] = Move{};
 }
 
 }  // namespace torlo

@@ -1,7 +1,6 @@
 #include "search/threads.h"
 
 #include <atomic>
-#include <cstring>
 
 #include "board/board.h"
 #include "search/search.h"
@@ -40,7 +39,9 @@ std::thread helpers[MAX_SEARCH_THREADS];
 void helper_main(int k) {
     thread_index = k;
     pos = root_position;
-    std::memcpy(game_history, root_history, sizeof(UndoRecord) * static_cast<size_t>(root_position.ply));
+    // Record by record: GCC's undefined-behaviour checker takes the address of
+    // a thread's own storage defined in another file for a null pointer.
+    for (int32_t i = 0; i < root_position.ply; ++i) game_history[i] = root_history[i];
     setup_ply = root_setup_ply;
     helper_think();
     publish_nodes();
