@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# A match of torlo with N threads against torlo with one thread, played by
+# the real xboard (under a virtual X server) at a fixed time per move,
+# colours alternating, each engine beside its book (so the openings vary).
+# Prints each game, the score of the N-thread engine with its 95% error bar
+# (from the spread of the game results) and the Elo difference it means.
+# Not part of the test suite (40 games of 1 s a move take about an hour).
+#
+#   tools/thread_match.sh [GAMES] [THREADS] [SECONDS]   (defaults: 40, 2, 1)
+#   environment: ENGINE (default build/torlo), KEEP=1 keeps the work folder
+set -euo pipefail
+cd "$(dirname "$0")/.."
+games=${1:-40}
+threads=${2:-2}
+seconds=${3:-1}
+engine=$(realpath "${ENGINE:-build/torlo}")
+
+for pkg in xboard xvfb xauth; do
+  dpkg -s "$pkg" >/dev/null 2>&1 || { echo "thread_match: install $pkg (apt-get install xboard xvfb xauth)"; exit 1; }
+done
+
+work=$(mktemp -d)
+[[ -n ${KEEP:-} ]] && echo "work folder: $work" || trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/many" "$work/one"
+cp TORLO.opn "$work/many/"
+cp TORLO.opn "$work/one/"
+
+HOME=$work timeout $((games * 400)) xvfb-run -a -s "-screen 0 1280x1024x24" \
+  /usr/games/xboard -settingsFile "$work/xboard.settings" -saveSettingsOnExit false \
+    -fcp "$engine --threads $threads" -fd "$work/many" -fn "TORLO ${threads} threads" \
+    -scp "$engine" -sd "$work/one" -sn "TORLO 1 thread" \
+    -matchGames "$games" -searchTime "0:$(printf %02d "$seconds")" -ponderNextMove false \
+    -saveGameFile "$work/match.pgn" -popupExitMessage false -noGUI \
+    -testClaims true -checkMates true -materialDraws true -ruleMoves 51 -repeatsToDraw 3 \
+    -adjudicateDrawMoves 150 >"$work/xboard.out" 2>&1
+
+python3 - "$work/match.pgn" "$threads" <<'PY'
+import math
+import re
+import statistics
+import sys
+
+text = open(sys.argv[1], encoding="latin-1").read()
+many = "TORLO %s threads" % sys.argv[2]
+points = []
+for n, game in enumerate([g for g in re.split(r"\n(?=\[Event )", text.strip()) if g.strip()], 1):
+    tags = dict(re.findall(r'^\[(\w+) "(.*)"\]$', game, re.MULTILINE))
+    result = tags.get("Result", "*")
+    if result not in ("1-0", "0-1", "1/2-1/2"):
+        print("game %d: no result (%s)" % (n, result))
+        continue
+    white = tags.get("White") == many
+    p = 0.5 if result == "1/2-1/2" else float((result == "1-0") == white)
+    points.append(p)
+    print("game %2d: %s - %s %s" % (n, tags.get("White"), tags.get("Black"), result))
+n = len(points)
+wins, draws = points.count(1.0), points.count(0.5)
+score = sum(points) / n
+error = 1.96 * statistics.pstdev(points) / math.sqrt(n)
+
+
+def elo(s):
+    s = min(max(s, 1e-3), 1 - 1e-3)
+    return -400 * math.log10(1 / s - 1)
+
+
+print("%s against TORLO 1 thread: +%d =%d -%d in %d games, score %.1f%% +- %.1f%% (95%%), Elo %+.0f [%+.0f, %+.0f]"
+      % (many, wins, draws, n - wins - draws, n, 100 * score, 100 * error, elo(score), elo(score - error),
+         elo(score + error)))
+PY
