@@ -44,9 +44,9 @@ class Game:
             pv = THINKING.match(line).group(1).split()
 
     def predicted(self, pv):
-        """The reply the engine expects, as typed (its move text without the capture mark)."""
+        """The reply the engine expects (Black's move), as typed."""
         assert len(pv) >= 2, pv
-        return pv[1].replace("x", "").replace("ep", "")
+        return typed(pv[1], white=False)
 
     def reply(self, move):
         self.moves.append(move)
@@ -57,9 +57,18 @@ class Game:
         self.e.finish()
 
 
+def typed(move, white):
+    """A move as the engine prints it (capture and en passant marks, castling
+    as O-O/O-O-O) in the coordinates it reads."""
+    rank = "1" if white else "8"
+    if move in ("O-O", "O-O-O"):
+        return "e%sg%s" % (rank, rank) if move == "O-O" else "e%sc%s" % (rank, rank)
+    return move.replace("x", "").replace("ep", "")
+
+
 def replay_is_legal(path, cwd, moves):
     """Another engine, in force mode, takes every move of the game."""
-    text = "xboard\nforce\nsetboard %s\n%s\nquit\n" % (OPENING, "\n".join(m.replace("O-O-O", "e1c1") for m in moves))
+    text = "xboard\nforce\nsetboard %s\n%s\nquit\n" % (OPENING, "\n".join(typed(m, i % 2 == 0) for i, m in enumerate(moves)))
     out = subprocess.run(engine_command(path), cwd=cwd, input=text, capture_output=True, text=True, timeout=60).stdout
     return "Illegal" not in out and "Error" not in out, out
 
@@ -76,8 +85,6 @@ def test_predicted_reply_is_answered_sooner(path, cwd):
     second, pv = g.engine_move()
     waited = time.time() - t0
     assert waited < 1.3, "answered %.2f s after the predicted move (2 s a move, 1.2 s pondered)" % waited
-    # Thinking lines were printed while pondering, before the reply was sent:
-    # the first line after the move came is already deep.
     g.close()
     ok, out = replay_is_legal(path, cwd, g.moves)
     assert ok, out
