@@ -4,12 +4,13 @@ the same iteration with 1 and with N threads, and bench nodes/second with 1
 and N threads. Runs alternate between the thread counts; the figures are
 medians.
 
-    tools/threads_speed.py [--engine build/torlo] [--threads 2] [--runs 5] [--seconds 4]
+    tools/threads_speed.py [--engine build/torlo] [--threads 2] [--runs 5] [--seconds 8]
 
 The iteration compared on a position is the deepest one a single thread
 finishes within --seconds (found by a first single-threaded run); each
 measured run then searches to exactly that depth (`sd`), so the time is
-the time to finish it.
+the time to finish it. A position whose search ends by itself (a forced
+mate found) is left out.
 """
 import argparse
 import re
@@ -47,7 +48,7 @@ def deepest_finished(engine, fen, seconds):
     _, depths, elapsed = search(engine, 1, fen, 99, seconds)
     # Stopped by the clock, the deepest depth is the one it was in; a search
     # that ended by itself (a mate) finished its deepest.
-    return max(depths) - 1 if elapsed >= seconds - 0.05 else max(depths)
+    return max(depths) - 1 if elapsed >= seconds - 0.05 else max(depths), elapsed < seconds - 0.05
 
 
 def bench_nps(engine, threads):
@@ -61,14 +62,19 @@ def main():
     ap.add_argument("--engine", default="build/torlo")
     ap.add_argument("--threads", type=int, default=2)
     ap.add_argument("--runs", type=int, default=5)
-    ap.add_argument("--seconds", type=int, default=4)
+    ap.add_argument("--seconds", type=int, default=8)
     a = ap.parse_args()
     engine = subprocess.run(["realpath", a.engine], capture_output=True, text=True).stdout.strip()
     n = a.threads
     ratios = []
     print("position depth  1 thread  %d threads  ratio" % n)
     for i, fen in enumerate(POSITIONS):
-        depth = deepest_finished(engine, fen, a.seconds)
+        depth, ends_by_itself = deepest_finished(engine, fen, a.seconds)
+        if ends_by_itself:
+            # A forced mate: the search ends at the depth that finds it, in
+            # a moment, whatever the threads do.
+            print("%8d  the search ends by itself (a mate): left out" % (i + 1))
+            continue
         one, many = [], []
         for _ in range(a.runs):
             one.append(search(engine, 1, fen, depth, 1000)[0])
