@@ -28,7 +28,8 @@ export PATH=/usr/games:$PATH
 # The lintian warnings kept, each explained in the README ("Installing").
 kept_warnings='hardening-no-pie'
 
-version=$(sed -n 's/^set(TORLO_VERSION \(.*\))$/\1/p' CMakeLists.txt)
+version=$(sed -n 's/^set(TORLO_VERSION \(.*\))$/\1/p' cmake/version.cmake)
+[[ -n $version ]] || { echo "FAIL: no TORLO_VERSION in cmake/version.cmake"; exit 1; }
 deb=build/torlo_${version}_amd64.deb
 work=$(mktemp -d)
 installed=0
