@@ -76,14 +76,16 @@ pgn=$work/match.pgn
 # on a busy machine they arrived after torlo's first (book) move; xboard
 # then interrupted Fairy-Max (SIGINT) or its "accepted" answers reached it
 # in the middle of its first search, and it never moved again while xboard
-# waited for it. Without features there is nothing to answer.
+# waited for it. Without features there is nothing to answer. It is
+# started through .ci/fairymax.sh, which keeps from it the one command
+# xboard sends that it does not know and may crash on.
 status=0
 (cd "$work/torlo" && HOME=$work timeout --kill-after=30 "$match_timeout" \
   xvfb-run -a -s "-screen 0 1280x1024x24" \
   /usr/games/xboard \
     -settingsFile "$work/xboard.settings" -saveSettingsOnExit "$save_settings" \
     -fcp "$engine_command" "${engine_dir[@]}" "${uci_flags[@]}" \
-    -scp /usr/games/fairymax -sd "$work/fairymax" -secondProtocolVersion 1 -secondFeatures "sigint=0" \
+    -scp "$root/.ci/fairymax.sh" -sn Fairy-Max -sd "$work/fairymax" -secondProtocolVersion 1 -secondFeatures "sigint=0" \
     -matchGames "$games" "${clock[@]}" -ponderNextMove "$ponder" \
     -saveGameFile "$pgn" -autoCallFlag true -popupExitMessage false -noGUI \
     -testClaims true -checkMates true -materialDraws true -ruleMoves 51 -repeatsToDraw 3 \
