@@ -87,12 +87,12 @@ GUI_MATCH_WORK=$work/match GUI_MATCH_TC=0:10 GUI_MATCH_INC=0.5 GUI_MATCH_SAVE_SE
 book_moves=$(grep -c '^[0-9]* <first : .*(book move)$' "$work/match/xboard.debug" || true)
 ((book_moves > 0)) || fail "TORLO played no book move under xboard"
 echo "  TORLO's book moves in the two games: $book_moves"
-# The plugin file is where xboard reads the installed engines' plugins, in
-# the format of the ones Debian's engines install there.
+# The plugin file is where xboard reads the installed engines' plugins,
+# with the header line of Fairy-Max's there and the engine's command.
 plugin=/usr/share/games/plugins/xboard/torlo.eng
 [[ -f $plugin ]] || fail "no xboard plugin $plugin"
-[[ $(sed -n 1p "$plugin") == "plugin spec 0.0" && $(sed -n 2p "$plugin") == torlo ]] \
-  || fail "$plugin is not an xboard plugin for torlo: $(cat "$plugin")"
+[[ $(sed -n 1p "$plugin") == "$(sed -n 1p /usr/share/games/plugins/xboard/fairymax.eng)" &&
+   $(sed -n 2p "$plugin") == torlo ]] || fail "$plugin is not an xboard plugin for torlo: $(cat "$plugin")"
 echo "  xboard plugin: $plugin"
 
 echo "--- dpkg -r"

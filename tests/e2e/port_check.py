@@ -15,8 +15,8 @@ Windows build.
 
 Usage: port_check.py ENGINE REFERENCE
 """
-import re
 import os
+import re
 import subprocess
 import sys
 import tempfile
