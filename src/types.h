@@ -3,20 +3,36 @@
 
 #include <cstdint>
 
-// The storage of a search thread's own state (the position, its history,
-// the ordering tables...): every search thread has its own instance. Two
-// builds search with one thread and keep that state as plain globals:
-// the browser's (WebAssembly without shared memory has no thread storage)
-// and the Windows build from MinGW's GCC, which emulates thread storage
-// with a library call on every access (measured: 0.41 of the speed of the
-// same build with plain globals).
+// A search thread's own state (the position, its history, the ordering
+// tables, the node count...) and the code that works on it (board/, eval/
+// and the search's tree walk) come in two copies, each in an inline
+// namespace of its own, TORLO_COPY:
+//  - main_thread: the interface thread's, whose state is plain globals, so
+//    that the one-thread search addresses it as directly as before threads;
+//  - helper_threads: the same sources compiled again with
+//    TORLO_HELPER_COPY defined, whose state is thread storage, one
+//    instance per helper thread (search/threads.h).
+// What every thread shares (the table, the limits, the clock's settings)
+// is declared outside TORLO_COPY and defined once.
+// Two builds search with one thread and have no helper copy: the
+// browser's (WebAssembly without shared memory has no thread storage) and
+// the Windows build from MinGW's GCC, which emulates thread storage with a
+// library call on every access.
 #if (defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)) || \
     (defined(_WIN32) && defined(__GNUC__) && !defined(__clang__))
 #define TORLO_SINGLE_THREAD 1
-#define TORLO_THREAD_LOCAL
 #else
 #define TORLO_SINGLE_THREAD 0
+#endif
+#if defined(TORLO_HELPER_COPY)
+#if TORLO_SINGLE_THREAD
+#error "a one-thread build has no helper copy"
+#endif
+#define TORLO_COPY helper_threads
 #define TORLO_THREAD_LOCAL thread_local
+#else
+#define TORLO_COPY main_thread
+#define TORLO_THREAD_LOCAL
 #endif
 
 namespace torlo {

@@ -6,6 +6,7 @@
 #include "board/board.h"
 
 namespace torlo {
+inline namespace TORLO_COPY {
 
 int square_attacked_in(int target, int colour, SquareSet occupied, SquareSet them) {
     const int t = sq64[target];
@@ -33,4 +34,5 @@ int square_attacked(int target, int colour) {
 
 int in_check(int colour) { return square_attacked(pos.king_sq[colour], colour ^ 1); }
 
+}  // namespace TORLO_COPY
 }  // namespace torlo

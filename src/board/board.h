@@ -78,6 +78,10 @@ struct UndoRecord {
     uint8_t piece_material[2];
 };
 
+// The state and code below are one copy per kind of search thread
+// (types.h: TORLO_COPY).
+inline namespace TORLO_COPY {
+
 // Per search thread (search/threads.h): each thread has its own position
 // and history, the interface thread's being the game.
 extern constinit TORLO_THREAD_LOCAL Position pos;
@@ -198,4 +202,5 @@ inline uint64_t key_after(Move move) {
     return key;
 }
 
+}  // namespace TORLO_COPY
 }  // namespace torlo

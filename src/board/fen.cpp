@@ -8,6 +8,7 @@
 #include "board/board.h"
 
 namespace torlo {
+inline namespace TORLO_COPY {
 
 namespace {
 
@@ -124,4 +125,5 @@ int place_fen(const char* text) {
     return 1;
 }
 
+}  // namespace TORLO_COPY
 }  // namespace torlo

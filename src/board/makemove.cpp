@@ -8,6 +8,7 @@
 #include "eval/tables.h"
 
 namespace torlo {
+inline namespace TORLO_COPY {
 
 namespace {
 
@@ -253,4 +254,5 @@ void unmake_null_move() {
     pos.side ^= 1;
 }
 
+}  // namespace TORLO_COPY
 }  // namespace torlo

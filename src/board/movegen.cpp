@@ -6,6 +6,7 @@
 #include "eval/tables.h"
 
 namespace torlo {
+inline namespace TORLO_COPY {
 
 constinit TORLO_THREAD_LOCAL int32_t history_score[BOARD_SIZE][BOARD_SIZE]{};
 constinit TORLO_THREAD_LOCAL Move killer1[MAX_PLY]{}, killer2[MAX_PLY]{}, killer3[MAX_PLY]{};
@@ -284,4 +285,5 @@ int generate_moves_unscored(Move* list) { return generate<false>(list, false); }
 
 void generate_root_moves() { move_count = generate_moves(root_moves, 0); }
 
+}  // namespace TORLO_COPY
 }  // namespace torlo

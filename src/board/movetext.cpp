@@ -4,6 +4,7 @@
 #include "board/board.h"
 
 namespace torlo {
+inline namespace TORLO_COPY {
 
 namespace {
 
@@ -81,4 +82,5 @@ int play_user_move(const char* text) {
     return 0;
 }
 
+}  // namespace TORLO_COPY
 }  // namespace torlo

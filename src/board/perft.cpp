@@ -10,6 +10,7 @@
 #include "board/board.h"
 
 namespace torlo {
+inline namespace TORLO_COPY {
 
 namespace {
 
@@ -99,4 +100,5 @@ uint64_t perft(int depth) {
     return total;
 }
 
+}  // namespace TORLO_COPY
 }  // namespace torlo

@@ -6,6 +6,7 @@
 #include "eval/tables.h"
 
 namespace torlo {
+inline namespace TORLO_COPY {
 
 // One position and history per search thread (search/threads.h).
 constinit TORLO_THREAD_LOCAL Position pos{};
@@ -198,4 +199,5 @@ int repetition_count() {
     return repeats;
 }
 
+}  // namespace TORLO_COPY
 }  // namespace torlo

@@ -11,6 +11,7 @@
 #include "types.h"
 
 namespace torlo {
+inline namespace TORLO_COPY {  // reads the thread's position (types.h)
 
 // Centipawns from the side to move's view.
 int evaluate();
@@ -23,4 +24,5 @@ int evaluate_by_scan();
 // Square table values per colour, indexed by 0..63 (a8 = 0); exposed for tests.
 int table_value(int table, int colour, int square64);
 
+}  // namespace TORLO_COPY
 }  // namespace torlo

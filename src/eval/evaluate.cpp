@@ -14,6 +14,7 @@
 #include "eval/tables.h"
 
 namespace torlo {
+inline namespace TORLO_COPY {
 
 using namespace eval_tables;
 
@@ -297,4 +298,5 @@ int evaluate() {
     return pos.side == WHITE ? w - b : b - w;
 }
 
+}  // namespace TORLO_COPY
 }  // namespace torlo

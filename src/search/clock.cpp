@@ -8,18 +8,11 @@
 #include "search/threads.h"
 
 namespace torlo {
+inline namespace TORLO_COPY {
 
 constinit TORLO_THREAD_LOCAL uint64_t nodes = 0;
 constinit TORLO_THREAD_LOCAL int32_t iteration_depth = 0;
-int64_t start_time = 0;
-int64_t stop_time = 0;
 constinit TORLO_THREAD_LOCAL int32_t abort_search = 0;
-bool use_deadline = true;
-uint64_t node_limit = 0;
-int64_t move_budget_ms = -1;
-void (*search_poll)() = nullptr;
-void (*thinking_printer)(int score, int64_t centiseconds) = nullptr;
-bool stop_requested = false;
 
 int64_t now_ms() {
     using namespace std::chrono;
@@ -31,7 +24,7 @@ void stop_search() { stop_requested = true; }
 [[gnu::noinline, gnu::cold]] void check_time() {
     if (thread_index != 0) {
         // A helper: it publishes its count and ends when the main search has.
-        publish_nodes();
+        publish_nodes(thread_index, nodes);
         if (helpers_stopping()) throw SearchAborted{};
         return;
     }
@@ -59,4 +52,5 @@ void print_thinking(int score) {
     out("%s\n", line);
 }
 
+}  // namespace TORLO_COPY
 }  // namespace torlo

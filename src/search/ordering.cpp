@@ -6,6 +6,7 @@
 #include "search/tt.h"
 
 namespace torlo {
+inline namespace TORLO_COPY {
 
 constinit TORLO_THREAD_LOCAL int32_t killer1_score[MAX_PLY]{};
 constinit TORLO_THREAD_LOCAL int32_t killer2_score[MAX_PLY]{};
@@ -109,4 +110,5 @@ void reset_search_tables() {
     for (int n = 0; n < MAX_PLY; ++n) killer1[n] = killer2[n] = killer3[n] = Move{};
 }
 
+}  // namespace TORLO_COPY
 }  // namespace torlo

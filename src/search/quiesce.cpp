@@ -7,6 +7,7 @@
 #include "search/tt.h"
 
 namespace torlo {
+inline namespace TORLO_COPY {
 
 int quiesce(int qdepth, int alpha, int beta) {
     // Step 1. Initialise.
@@ -87,4 +88,5 @@ int quiesce(int qdepth, int alpha, int beta) {
     return best;
 }
 
+}  // namespace TORLO_COPY
 }  // namespace torlo

@@ -6,6 +6,7 @@
 #include "search/tt.h"
 
 namespace torlo {
+inline namespace TORLO_COPY {
 
 int search(int depth, int alpha, int beta) {
     // Step 1. Initialise.
@@ -115,4 +116,5 @@ int search(int depth, int alpha, int beta) {
     return alpha;
 }
 
+}  // namespace TORLO_COPY
 }  // namespace torlo

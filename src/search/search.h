@@ -33,6 +33,27 @@ struct SearchLimits {
 };
 extern SearchLimits limits;
 
+// The think step's aspiration window around the last iteration's score.
+constexpr int ASPIRATION = 50;
+
+// Thrown by check_time once the search must stop; caught by think().
+struct SearchAborted {};
+
+// --- limits.cpp: the clock's settings, shared by every search thread.
+extern int64_t start_time;     // monotonic milliseconds
+extern int64_t stop_time;      // deadline, monotonic milliseconds
+extern bool use_deadline;      // false: no deadline (infinite analysis)
+extern uint64_t node_limit;    // stop at the first time check past this many nodes; 0 = none
+extern int64_t move_budget_ms; // time for this move in milliseconds; < 0: move_time seconds
+extern void (*search_poll)();  // called at every time check (input while searching); may stop
+extern bool stop_requested;    // set by stop_search(); the next time check ends the search
+// Replaces the xboard thinking line when set (another protocol's format).
+extern void (*thinking_printer)(int score, int64_t centiseconds);
+
+// The tree walk and its state: one copy per kind of search thread
+// (types.h: TORLO_COPY).
+inline namespace TORLO_COPY {
+
 // --- ordering.cpp
 // Per search thread.
 extern constinit TORLO_THREAD_LOCAL int32_t killer1_score[MAX_PLY];
@@ -40,8 +61,10 @@ extern constinit TORLO_THREAD_LOCAL int32_t killer2_score[MAX_PLY];
 extern constinit TORLO_THREAD_LOCAL Move pv[MAX_PLY][MAX_PLY];
 extern constinit TORLO_THREAD_LOCAL int32_t pv_length[MAX_PLY];
 extern constinit TORLO_THREAD_LOCAL int32_t follow_pv;
+#if !defined(TORLO_HELPER_COPY)
 // The interface thread's pv[0][0]: the move the engine plays.
 inline Move& best_move = pv[0][0];
+#endif
 
 void sort_pv(Move* list, int count);
 // The move to search next among list[i..count-1]: the hash move when it is
@@ -57,21 +80,9 @@ void reset_search_tables();    // history, pv, killers and killer scores
 void reset_killer_scores();    // killer scores only, before a deeper iteration
 
 // --- clock.cpp
-// Thrown by check_time once the search must stop; caught by think().
-struct SearchAborted {};
-
 extern constinit TORLO_THREAD_LOCAL uint64_t nodes;         // this thread's nodes in this search
 extern constinit TORLO_THREAD_LOCAL int32_t iteration_depth;
-extern int64_t start_time;     // monotonic milliseconds
-extern int64_t stop_time;      // deadline, monotonic milliseconds
 extern constinit TORLO_THREAD_LOCAL int32_t abort_search;
-extern bool use_deadline;      // false: no deadline (infinite analysis)
-extern uint64_t node_limit;    // stop at the first time check past this many nodes; 0 = none
-extern int64_t move_budget_ms; // time for this move in milliseconds; < 0: move_time seconds
-extern void (*search_poll)();  // called at every time check (input while searching); may stop
-extern bool stop_requested;    // set by stop_search(); the next time check ends the search
-// Replaces the xboard thinking line when set (another protocol's format).
-extern void (*thinking_printer)(int score, int64_t centiseconds);
 
 int64_t now_ms();
 void check_time();
@@ -82,13 +93,18 @@ void print_thinking(int score);
 int search(int depth, int alpha, int beta);
 int quiesce(int qdepth, int alpha, int beta);
 
-// --- think.cpp
+#if defined(TORLO_HELPER_COPY)
+// --- helper.cpp: a helper thread's search of the root it was given
+// (search/threads.h): iterations like the main search's, silent, until the
+// helpers are stopped or the depth limit is passed.
+void helper_think();
+#endif
+
+}  // namespace TORLO_COPY
+
+// --- think.cpp (the interface thread's)
 enum ThinkResult : int { THINK_NO_MOVE = 0, THINK_RESIGN = 1, THINK_SEARCHED = 2, THINK_BOOK = 3 };
 ThinkResult think(char* out_text);
-// A helper thread's search of the root it was given (search/threads.h):
-// iterations like the main search's, silent, until the helpers are stopped
-// or the depth limit is passed.
-void helper_think();
 bool has_legal_move();         // some move of root_moves is legal
 void pv_from_tt();
 

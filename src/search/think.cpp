@@ -11,7 +11,6 @@ namespace torlo {
 
 namespace {
 
-constexpr int ASPIRATION = 50;
 constexpr int RESIGN_SCORE = -9000;
 constexpr int RESIGN_DEPTH = 5;
 constexpr int BOOK_PLY_LIMIT = 19;
@@ -73,40 +72,6 @@ struct HelperRun {
 };
 
 }  // namespace
-
-void helper_think() {
-    // The main search's preparation, for this thread's own tables.
-    nodes = 0;
-    root_ply = pos.ply;
-    reset_search_tables();
-    iteration_depth = 1;
-    int alpha = -INFINITE_SCORE, beta = INFINITE_SCORE;
-    try {
-        while (iteration_depth <= limits.max_depth) {
-            if (helper_skips_depth(thread_index, iteration_depth)) {
-                ++iteration_depth;
-                alpha = -INFINITE_SCORE;
-                beta = INFINITE_SCORE;
-                continue;
-            }
-            follow_pv = 1;
-            const int score = search(iteration_depth, alpha, beta);
-            if (score <= alpha || score >= beta) {
-                alpha = -INFINITE_SCORE;
-                beta = INFINITE_SCORE;
-                continue;
-            }
-            ++iteration_depth;
-            reset_killer_scores();
-            alpha = score - ASPIRATION;
-            beta = score + ASPIRATION;
-        }
-    } catch (const SearchAborted&) {
-        // The main search has ended: this one is abandoned where it stands.
-    }
-}
-
-SearchLimits limits = {32, 10, 1, 1, BLACK, true};
 
 bool has_legal_move() {
     for (int i = 0; i < move_count; ++i)

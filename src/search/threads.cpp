@@ -13,7 +13,6 @@
 namespace torlo {
 
 int32_t search_threads = 1;
-constinit TORLO_THREAD_LOCAL int32_t thread_index = 0;
 
 namespace {
 
@@ -27,32 +26,20 @@ std::atomic<bool> stopping{false};
 int running_helpers = 0;
 
 #if !TORLO_SINGLE_THREAD
-// The root as the main search has it when the helpers start: its position
-// (copied, since the main search moves on at once) and its history (the
-// main thread's records below the root, which no search changes).
-Position root_position;
-const UndoRecord* root_history = nullptr;
-int32_t root_setup_ply = 0;
-
 std::thread helpers[MAX_SEARCH_THREADS];
-
-void helper_main(int k) {
-    thread_index = k;
-    pos = root_position;
-    // Record by record: GCC's undefined-behaviour checker takes the address of
-    // a thread's own storage defined in another file for a null pointer.
-    for (int32_t i = 0; i < root_position.ply; ++i) game_history[i] = root_history[i];
-    setup_ply = root_setup_ply;
-    helper_think();
-    publish_nodes();
-}
 #endif
 
 }  // namespace
 
+#if !TORLO_SINGLE_THREAD
+Position root_position;
+const UndoRecord* root_history = nullptr;
+int32_t root_setup_ply = 0;
+#endif
+
 bool helpers_stopping() { return stopping.load(std::memory_order_relaxed); }
 
-void publish_nodes() { helper_nodes[thread_index].value.store(nodes, std::memory_order_relaxed); }
+void publish_nodes(int k, uint64_t count) { helper_nodes[k].value.store(count, std::memory_order_relaxed); }
 
 uint64_t total_nodes() {
     uint64_t total = nodes;
