@@ -16,6 +16,8 @@
 //  - prepare_standard_streams() makes standard input and output carry
 //    bytes unchanged (no line-end translation), so the engine prints LF
 //    line ends on every system.
+//    On POSIX systems it also makes the engine ignore SIGINT when standard
+//    input is not a terminal (a GUI's interrupt is not an order to quit).
 #pragma once
 
 #include <cstddef>

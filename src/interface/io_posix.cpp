@@ -3,6 +3,7 @@
 #if !defined(_WIN32)
 
 #include <poll.h>
+#include <signal.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -42,8 +43,14 @@ bool read_key(int fd) {
     return n == 1;
 }
 
-// POSIX streams never translate line ends.
-void prepare_standard_streams() {}
+// POSIX streams never translate line ends. Input from a program (a pipe
+// from a GUI) makes the engine ignore the interrupt signal: xboard sends
+// one before some commands until it has read the feature line saying
+// sigint=0, and an engine that starts slowly would be killed by it. At a
+// terminal the interrupt key still ends the engine.
+void prepare_standard_streams() {
+    if (!is_terminal(0)) ::signal(SIGINT, SIG_IGN);
+}
 
 }  // namespace torlo::platform
 

@@ -4,7 +4,10 @@
   * the help screen pauses at "<hit a key>" until one key is pressed; that
     key is neither echoed nor left over for the next line;
   * in UCI mode a timed search ends by its clock when nothing is typed, and
-    a line typed during `go infinite` (stop) is read while it searches.
+    a line typed during `go infinite` (stop) is read while it searches;
+  * the interrupt key (Ctrl-C) ends the program at a terminal, while an
+    interrupt signal to a program reading a pipe (as xboard sends one
+    before it knows the engine's features) changes nothing.
 
 Under Wine (see engine_command.py) the terminal is a Windows console, and
 these are the console's key and line checks of the Windows build.
@@ -20,13 +23,15 @@ import os
 import pty
 import re
 import select
+import signal
 import struct
+import subprocess
 import sys
 import tempfile
 import termios
 import time
 
-from engine_command import engine_command
+from engine_command import engine_command, wrapped
 
 ESCAPE = re.compile(rb"\x1b(\[[0-9;?]*[@-~]|[()][0-9A-Za-z]|[=>])")
 BLANKS = re.compile(rb"\s+")
@@ -44,6 +49,7 @@ class Terminal:
         self.pid, self.fd = pty.fork()
         if self.pid == 0:
             os.chdir(cwd)
+            signal.signal(signal.SIGINT, signal.SIG_DFL)  # whatever the test runner ignores
             os.execvp(command[0], command)
         fcntl.ioctl(self.fd, termios.TIOCSWINSZ, struct.pack("HHHH", 60, 120, 0, 0))
         self.raw = b""    # everything printed so far
@@ -152,6 +158,35 @@ def test_uci_search_reads_the_terminal(path, cwd):
     t.expect(b"bestmove", 5)
     t.type(b"quit\r")
     t.finish()
+
+
+def test_interrupt_ends_the_program_at_a_terminal_only(path, cwd):
+    if wrapped():
+        return  # Windows has no interrupt signal to send
+    t = Terminal(path, cwd)
+    t.expect(b"entries", 30)
+    t.settle()
+    t.type(b"\x03")
+    deadline = time.monotonic() + 10
+    while True:
+        pid, status = os.waitpid(t.pid, os.WNOHANG)
+        if pid:
+            os.close(t.fd)
+            assert os.WIFSIGNALED(status) and os.WTERMSIG(status) == signal.SIGINT, "status %r" % status
+            break
+        assert time.monotonic() < deadline, "Ctrl-C did not end the program"
+        time.sleep(0.05)
+
+    proc = subprocess.Popen(engine_command(path), cwd=cwd, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                            preexec_fn=lambda: signal.signal(signal.SIGINT, signal.SIG_DFL))
+    proc.stdin.write(b"xboard\n")
+    proc.stdin.flush()
+    time.sleep(0.5)
+    proc.send_signal(signal.SIGINT)
+    time.sleep(0.2)
+    out, _ = proc.communicate(b"protover 2\nquit\n", timeout=30)
+    assert proc.returncode == 0, "exit code %d after an interrupt through a pipe" % proc.returncode
+    assert b"feature setboard=1" in out, out[-300:]
 
 
 def main():
