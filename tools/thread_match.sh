@@ -4,15 +4,22 @@
 # colours alternating, each engine beside its book (so the openings vary).
 # Prints each game, the score of the N-thread engine with its 95% error bar
 # (from the spread of the game results) and the Elo difference it means.
-# Not part of the test suite (40 games of 1 s a move take about an hour).
+# Not part of the test suite (40 games of half a second a move take about
+# 40 minutes).
 #
-#   tools/thread_match.sh [GAMES] [THREADS] [SECONDS]   (defaults: 40, 2, 1)
+# xboard's fixed time per move (-searchTime) reaches the engine as its clock
+# before every move (`time`), of which the engine takes a thirtieth: the
+# match gives xboard thirty times the time per move asked for.
+#
+#   tools/thread_match.sh [GAMES] [THREADS] [MILLISECONDS]   (defaults: 40, 2, 500)
 #   environment: ENGINE (default build/torlo), KEEP=1 keeps the work folder
 set -euo pipefail
 cd "$(dirname "$0")/.."
 games=${1:-40}
 threads=${2:-2}
-seconds=${3:-1}
+move_ms=${3:-500}
+search_seconds=$((30 * move_ms / 1000))
+search_time=$(printf "%d:%02d" $((search_seconds / 60)) $((search_seconds % 60)))
 engine=$(realpath "${ENGINE:-build/torlo}")
 
 for pkg in xboard xvfb xauth; do
@@ -29,7 +36,7 @@ HOME=$work timeout $((games * 400)) xvfb-run -a -s "-screen 0 1280x1024x24" \
   /usr/games/xboard -settingsFile "$work/xboard.settings" -saveSettingsOnExit false \
     -fcp "$engine --threads $threads" -fd "$work/many" -fn "TORLO ${threads} threads" \
     -scp "$engine" -sd "$work/one" -sn "TORLO 1 thread" \
-    -matchGames "$games" -searchTime "0:$(printf %02d "$seconds")" -ponderNextMove false \
+    -matchGames "$games" -searchTime "$search_time" -ponderNextMove false \
     -saveGameFile "$work/match.pgn" -popupExitMessage false -noGUI \
     -testClaims true -checkMates true -materialDraws true -ruleMoves 51 -repeatsToDraw 3 \
     -adjudicateDrawMoves 150 >"$work/xboard.out" 2>&1
