@@ -21,7 +21,9 @@ void helper_think() {
     iteration_depth = 1;
     int alpha = -INFINITE_SCORE, beta = INFINITE_SCORE;
     try {
-        while (iteration_depth <= limits.max_depth) {
+        // Past the main search's depth limit too: until the main search
+        // ends, a deeper iteration still fills the table for it.
+        while (iteration_depth < MAX_PLY) {
             if (helper_skips_depth(thread_index, iteration_depth)) {
                 ++iteration_depth;
                 alpha = -INFINITE_SCORE;

@@ -12,8 +12,9 @@
 //    (stop_helpers); nothing else ever runs on them.
 //  - A helper iterates like the main search but skips some depths (helper k
 //    skips half of them, in a pattern of its own), so that the threads work
-//    ahead of each other and fill the table for the main search. Helpers
-//    print nothing and their result is not used.
+//    ahead of each other and fill the table for the main search; it goes on
+//    past the depth limit until the main search ends. Helpers print
+//    nothing and their result is not used.
 //  - total_nodes() is the main thread's count plus each helper's count as
 //    it last published it (at every time check, and exactly when it ends).
 #pragma once
