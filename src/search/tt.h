@@ -212,7 +212,10 @@ inline TTEntry unpack(uint64_t key, uint64_t data, uint8_t age) {
     store(slot.data, data);
     store(slot.check, key ^ data);
     store(summary, static_cast<uint8_t>(tag_of(key) | (d > 0 ? DEEP_BIT : 0) | 2));
-    __atomic_store_n(&tt_all_empty, false, __ATOMIC_RELAXED);  // every thread stores
+    // Written only when it changes: every thread stores, and a write on
+    // each call would keep this cache line, which also holds the table's
+    // size and address that every probe reads, moving between the cores.
+    if (__atomic_load_n(&tt_all_empty, __ATOMIC_RELAXED)) __atomic_store_n(&tt_all_empty, false, __ATOMIC_RELAXED);
 }
 
 }  // namespace tt_detail
