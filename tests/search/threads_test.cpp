@@ -97,7 +97,9 @@ TEST_F(SearchThreads, TheDeadlineEndsEveryThread) {
     const auto start = std::chrono::steady_clock::now();
     ASSERT_EQ(think_with(2, 60, 1), 1);
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
-    EXPECT_GE(ms.count(), 1000);
+    // The engine's clock counts whole milliseconds from a start it rounds
+    // down, so the deadline can fall up to a millisecond before a full second.
+    EXPECT_GE(ms.count(), 999);
     // The helpers see the end within a time check (a fraction of a
     // millisecond); the margin is for a machine busy with other tests.
     // (tests/e2e/threads_test.py measures the stop itself: under 50 ms.)
