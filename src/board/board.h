@@ -105,6 +105,12 @@ bool position_fields_ok();
 // Earlier positions within the reversible moves since the last setup whose
 // placement equals the current one (by from/to bookkeeping of the history).
 int repetition_count();
+// Earlier positions within the same moves that are the current one: the
+// same side to move and the same key (placement, castling rights and
+// en-passant square). The game-end check claims the repetition draw on this
+// count, since repetition_count also matches a placement reached with the
+// other side to move, and a draw claimed on it is false.
+int game_repetitions();
 // Points king_sq of each colour at a king of that colour when the recorded
 // square no longer holds one (after the edit language moved kings around).
 void repair_king_squares();

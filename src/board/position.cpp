@@ -199,5 +199,16 @@ int repetition_count() {
     return repeats;
 }
 
+int game_repetitions() {
+    int f = pos.fifty_counter;
+    if (pos.ply - setup_ply < f) f = pos.ply - setup_ply;
+    // Each record keeps the key of the position it was made in; those with
+    // the same side to move are an even number of records back.
+    int repeats = 0;
+    for (int i = pos.ply - 2; i >= pos.ply - f; i -= 2)
+        if (game_history[i].hash == pos.hash_key) ++repeats;
+    return repeats;
+}
+
 }  // namespace TORLO_COPY
 }  // namespace torlo

@@ -42,7 +42,7 @@ void check_game_end() {
         out("1/2-1/2 {Draw by fifty move rule}\n");
         settings.computer_side = EMPTY;
     }
-    if (repetition_count() == 2) {
+    if (game_repetitions() == 2) {
         out("1/2-1/2 {Draw by three fold repetition}\n");
         settings.computer_side = EMPTY;
     }

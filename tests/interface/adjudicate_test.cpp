@@ -56,6 +56,34 @@ TEST_F(Adjudicate, NullRecordsSkippedAndThreeOrFewerPliesNotLookedAt) {
     EXPECT_EQ(repetition_count(), 1);
 }
 
+TEST_F(Adjudicate, RepetitionClaimedOnlyWithTheSameSideToMoveAndCastlingRights) {
+    // White's rook goes round a triangle while Black's goes back and forth:
+    // the start placement comes back with Black to move, then again with
+    // Black to move, the third time it is on the board but only the second
+    // time it is the same position.
+    ASSERT_TRUE(test::setup("r3k3/8/8/8/8/8/8/R3K3 w - - 0 1"));
+    const int engine_side = settings.computer_side;
+    ASSERT_NE(engine_side, EMPTY);
+    play("a1a2a8a7a2a3a7a8a3a1a8a7a1a2a7a8a2a1");
+    EXPECT_EQ(repetition_count(), 2);
+    EXPECT_EQ(game_repetitions(), 1);
+    EXPECT_EQ(test::capture([] { check_game_end(); }), "");
+    EXPECT_EQ(settings.computer_side, engine_side);
+    play("a8a7a1a2a7a8a2a1");
+    EXPECT_EQ(game_repetitions(), 2);
+    EXPECT_EQ(test::capture([] { check_game_end(); }), "1/2-1/2 {Draw by three fold repetition}\n");
+    EXPECT_EQ(settings.computer_side, EMPTY);
+
+    // The rooks step out and back: the start placement with White to move,
+    // but neither side can castle short any more.
+    test::reset_engine();
+    play("g1f3g8f6h1g1h8g8g1h1g8h8f3g1f6g8");
+    play("g1f3g8f6f3g1f6g8");
+    EXPECT_EQ(repetition_count(), 2);
+    EXPECT_EQ(game_repetitions(), 1);
+    EXPECT_EQ(test::capture([] { check_game_end(); }), "");
+}
+
 TEST_F(Adjudicate, InsufficientMaterial) {
     const struct { const char* fen; int insufficient; } cases[] = {
         {"4k3/8/8/8/8/8/8/4K3 w - -", 1},      {"4k3/8/3n4/8/8/2B5/8/4K3 w - -", 1},
