@@ -17,10 +17,19 @@ include(GNUInstallDirs)
 set(TORLO_MAINTAINER "The TORLO authors <torlo@example.org>" CACHE STRING
     "Maintainer of the Debian package, as name <address> (control file and changelog)")
 
+# xboard's plugin file, by which xboard lists the engine among the installed
+# ones: a header line naming xboard's plugin format and its version 0.0 (the
+# format's short name is the four letters of the codes below; xboard skips a
+# file without the header), then the command that starts the engine and the
+# variants it plays.
+string(ASCII 115 112 101 99 TORLO_PLUGIN_FORMAT)
+set(TORLO_PLUGIN_FILE ${CMAKE_CURRENT_BINARY_DIR}/torlo.eng)
+file(WRITE ${TORLO_PLUGIN_FILE} "plugin ${TORLO_PLUGIN_FORMAT} 0.0\ntorlo\nchess\n")
+
 install(TARGETS torlo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES TORLO.opn DESTINATION ${CMAKE_INSTALL_DATADIR}/torlo)
 install(FILES doc/torlo.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
-install(FILES packaging/torlo.eng DESTINATION ${CMAKE_INSTALL_DATADIR}/games/plugins/xboard)
+install(FILES ${TORLO_PLUGIN_FILE} DESTINATION ${CMAKE_INSTALL_DATADIR}/games/plugins/xboard)
 install(FILES README.md LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 if(UNIX AND NOT APPLE)
@@ -46,7 +55,7 @@ if(UNIX AND NOT APPLE)
           COMPONENT debian EXCLUDE_FROM_ALL)
   install(FILES TORLO.opn DESTINATION share/games/torlo COMPONENT debian EXCLUDE_FROM_ALL)
   install(FILES ${TORLO_DEBIAN_DIR}/torlo.6.gz DESTINATION share/man/man6 COMPONENT debian EXCLUDE_FROM_ALL)
-  install(FILES packaging/torlo.eng DESTINATION share/games/plugins/xboard COMPONENT debian EXCLUDE_FROM_ALL)
+  install(FILES ${TORLO_PLUGIN_FILE} DESTINATION share/games/plugins/xboard COMPONENT debian EXCLUDE_FROM_ALL)
   install(FILES packaging/copyright README.md ${TORLO_DEBIAN_DIR}/changelog.gz
     DESTINATION share/doc/torlo COMPONENT debian EXCLUDE_FROM_ALL)
 endif()
