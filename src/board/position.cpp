@@ -171,9 +171,15 @@ bool position_is_ok() {
     return true;
 }
 
+// The moves since the last capture or pawn move that are also moves since
+// the last setup: the only records a repetition can be found in.
+static int reversible_plies() {
+    const int since_setup = pos.ply - setup_ply;
+    return pos.fifty_counter < since_setup ? pos.fifty_counter : since_setup;
+}
+
 int repetition_count() {
-    int f = pos.fifty_counter;
-    if (pos.ply - setup_ply < f) f = pos.ply - setup_ply;
+    const int f = reversible_plies();
     if (f <= 3) return 0;
     // Each record moves a piece from `from` to `to`; when every square's
     // changes cancel out, the placement before that record is the current one.
@@ -200,8 +206,7 @@ int repetition_count() {
 }
 
 int game_repetitions() {
-    int f = pos.fifty_counter;
-    if (pos.ply - setup_ply < f) f = pos.ply - setup_ply;
+    const int f = reversible_plies();
     // Each record keeps the key of the position it was made in; those with
     // the same side to move are an even number of records back.
     int repeats = 0;
