@@ -1,5 +1,6 @@
 // The quiescence search: stand pat on the evaluation, then captures only,
-// within a budget of plies; every result is stored with depth 0.
+// within a budget of plies; every result is stored with depth 0 (by the
+// main search; a helper's quiescence search leaves the table alone).
 #include <utility>
 
 #include "eval/eval.h"
@@ -8,6 +9,18 @@
 
 namespace torlo {
 inline namespace TORLO_COPY {
+
+// Whether this copy's quiescence search probes, prefetches and stores table
+// entries. A helper's does not: quiescence nodes are most of a search's
+// nodes, and two threads probing and storing them at once keep the table's
+// cache lines (the summaries above all) moving between the processor's
+// cores, which slowed both threads by a fifth. The helpers still fill the
+// table with the deeper entries of their main-search nodes.
+#if defined(TORLO_HELPER_COPY)
+constexpr bool QUIESCENCE_USES_TABLE = false;
+#else
+constexpr bool QUIESCENCE_USES_TABLE = true;
+#endif
 
 int quiesce(int qdepth, int alpha, int beta) {
     // Step 1. Initialise.
@@ -19,7 +32,7 @@ int quiesce(int qdepth, int alpha, int beta) {
     prefetch_evaluation();
 
     // Step 2. Probe first: a hit refreshes the entry even when the budget is spent.
-    const TTEntry e = tt_probe(pos.hash_key);
+    const TTEntry e = QUIESCENCE_USES_TABLE ? tt_probe(pos.hash_key) : TTEntry{};
 
     // Step 3. Budget spent.
     if (qdepth <= 0) return evaluate();
@@ -45,7 +58,7 @@ int quiesce(int qdepth, int alpha, int beta) {
     if (stand_pat > alpha) {
         best = stand_pat;
         if (stand_pat >= beta) {
-            tt_store(pos.hash_key, stand_pat, NO_MOVE_CODE, 0, TT_LOWER);
+            if constexpr (QUIESCENCE_USES_TABLE) tt_store(pos.hash_key, stand_pat, NO_MOVE_CODE, 0, TT_LOWER);
             return stand_pat;
         }
     }
@@ -60,7 +73,7 @@ int quiesce(int qdepth, int alpha, int beta) {
     uint64_t keys[MAX_MOVES];
     for (int j = 0; j < count; ++j) {
         keys[j] = key_after(list[j]);
-        tt_prefetch(keys[j]);
+        if constexpr (QUIESCENCE_USES_TABLE) tt_prefetch(keys[j]);
     }
 
     // Step 9. Move loop; each key moves with its move.
@@ -76,7 +89,7 @@ int quiesce(int qdepth, int alpha, int beta) {
             update_killers(score, list[i]);
             best = score;
             if (score >= beta) {
-                tt_store(pos.hash_key, score, best_code, 0, TT_LOWER);
+                if constexpr (QUIESCENCE_USES_TABLE) tt_store(pos.hash_key, score, best_code, 0, TT_LOWER);
                 return score;
             }
             update_pv(n, list[i]);
@@ -84,7 +97,7 @@ int quiesce(int qdepth, int alpha, int beta) {
     }
 
     // Step 10. Store and return.
-    tt_store(pos.hash_key, best, best_code, 0, best > entry_alpha ? TT_EXACT : TT_UPPER);
+    if constexpr (QUIESCENCE_USES_TABLE) tt_store(pos.hash_key, best, best_code, 0, best > entry_alpha ? TT_EXACT : TT_UPPER);
     return best;
 }
 

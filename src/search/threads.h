@@ -13,8 +13,10 @@
 //  - A helper iterates like the main search but skips some depths (helper k
 //    skips half of them, in a pattern of its own), so that the threads work
 //    ahead of each other and fill the table for the main search; it goes on
-//    past the depth limit until the main search ends. Helpers print
-//    nothing and their result is not used.
+//    past the depth limit until the main search ends. Its quiescence
+//    search neither probes nor stores the table (search/quiesce.cpp), so
+//    that the threads share the table's cache lines only at the deeper
+//    nodes. Helpers print nothing and their result is not used.
 //  - total_nodes() is the main thread's count plus each helper's count as
 //    it last published it (at every time check, and exactly when it ends).
 #pragma once
