@@ -162,6 +162,9 @@ const char* square_text(int sq);  // "e4"; static buffer
 const char* move_uci(Move move);
 int looks_like_move(const char* text);
 int play_user_move(const char* text);
+// The legal root move the text names (as play_user_move reads it), left
+// unplayed; 0 when there is none.
+int find_user_move(const char* text, Move* found);
 uint16_t move_code(Move move);
 
 // --- fen.cpp

@@ -62,7 +62,7 @@ int looks_like_move(const char* t) {
            t[3] <= '8';
 }
 
-int play_user_move(const char* text) {
+int find_user_move(const char* text, Move* found) {
     const int from = square_from_text(text), to = square_from_text(text + 2);
     int promotion = 0;
     switch (text[4]) {
@@ -73,13 +73,22 @@ int play_user_move(const char* text) {
         default: break;
     }
     for (int i = 0; i < move_count; ++i) {
-        // A copy: the promotion letter must not change the list when the move is refused.
+        // A copy: the promotion letter must not change the list.
         Move m = root_moves[i];
         if (m.from != from || m.to != to) continue;
         if (m.type > 10 && promotion) m.type = static_cast<int8_t>(promotion);
-        if (make_move(m)) return 1;
+        if (make_move(m)) {
+            unmake_move();
+            *found = m;
+            return 1;
+        }
     }
     return 0;
+}
+
+int play_user_move(const char* text) {
+    Move m;
+    return find_user_move(text, &m) && make_move(m);
 }
 
 }  // namespace TORLO_COPY

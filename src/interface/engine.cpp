@@ -14,11 +14,14 @@
 #include "interface/adjudicate.h"
 #include "interface/game.h"
 #include "interface/io.h"
+#include "interface/options.h"
 #include "interface/ponder.h"
 #include "interface/paths.h"
 #include "interface/settings.h"
 #include "interface/uci.h"
 #include "search/search.h"
+#include "search/strength.h"
+#include "search/threads.h"
 #include "search/tt.h"
 
 namespace torlo {
@@ -26,6 +29,7 @@ namespace torlo {
 char input_line[LINE_SIZE];
 char command_word[LINE_SIZE];
 bool quit_requested = false;
+bool strength_suspended = false;
 
 void print_startup() {
     out("%s\n", ENGINE_NAME);
@@ -56,9 +60,36 @@ void set_search_limits() {
     limits.may_resign = !settings.uci_mode;  // a UCI engine never resigns
 }
 
+// Whether the side not to move has nothing but its king: a strength level
+// then plays at full strength, so that it finishes a won game instead of
+// wandering until the fifty-move rule.
+bool opponent_has_bare_king() {
+    const uint8_t them = pos.side ^ 1;
+    for (int sq = 0; sq < 144; ++sq)
+        if (pos.color[sq] == them && pos.board[sq] != KING) return false;
+    return true;
+}
+
+// A strength level (options.elo) bounds the depth, adds its evaluation
+// noise and searches with one thread; returns the thread count to restore.
+int32_t apply_strength_level() {
+    const StrengthLevel level =
+        options.elo > 0 && !strength_suspended && !opponent_has_bare_king() ? level_for_elo(options.elo) : StrengthLevel{0, 0};
+    noise_amplitude = level.noise;
+    const int32_t threads = search_threads;
+    if (level.depth > 0) {
+        if (level.depth < limits.max_depth) limits.max_depth = level.depth;
+        search_threads = 1;
+    }
+    return threads;
+}
+
 int engine_think(char* text) {
     set_search_limits();
+    const int32_t threads = apply_strength_level();
     const ThinkResult result = think(text);
+    search_threads = threads;
+    noise_amplitude = 0;
     settings.use_book = limits.use_book;
     switch (result) {
         case THINK_NO_MOVE: check_mate_or_stalemate(pos.side); return 0;

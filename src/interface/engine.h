@@ -16,6 +16,7 @@ namespace torlo {
 extern char input_line[LINE_SIZE];    // the last line read, newline kept
 extern char command_word[LINE_SIZE];  // its first word
 extern bool quit_requested;           // set by `quit`: the loop ends
+extern bool strength_suspended;       // analysis (UCI_AnalyseMode): no strength level applies
 
 void print_startup();   // banner, hash line, book line
 void start_engine();    // print_startup, new game, root moves

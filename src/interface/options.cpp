@@ -4,14 +4,16 @@
 #include <climits>
 #include <cstring>
 
+#include "book/book.h"
 #include "output/output.h"
+#include "search/strength.h"
 #include "search/threads.h"
 #include "search/tt.h"
 #include "types.h"
 
 namespace torlo {
 
-EngineOptions options = {1, TT_DEFAULT_MB, 0};
+EngineOptions options = {1, TT_DEFAULT_MB, 0, 0, -1};
 
 namespace {
 
@@ -35,9 +37,11 @@ bool parse_number(const char* text, int64_t* value) {
 }
 
 constexpr const char* usage_lines[] = {
-    "Usage: torlo [--threads N] [--hash MB] [--help] [--version]\n",
+    "Usage: torlo [--threads N] [--hash MB] [--elo N] [--seed N] [--help] [--version]\n",
     "  --threads N   search with N threads (1 to 256; default 1)\n",
     "  --hash MB     transposition table of MB megabytes (1 to 65536; default 16)\n",
+    "  --elo N       play at the strength of an N-rated player (800 to 1800; default: full strength)\n",
+    "  --seed N      replay: the same seed for every game's evaluation noise and book choices\n",
     "  --help        print this text and exit\n",
     "  --version     print the engine's name and version and exit\n",
     "The engine reads moves and commands on standard input (type help).\n",
@@ -65,6 +69,25 @@ OptionResult set_hash_mb(int64_t requested) {
     return r;
 }
 
+OptionResult set_elo(int64_t requested) {
+    OptionResult r{};
+    r.used = requested == 0 ? 0 : clamp(requested, MIN_ELO, MAX_ELO, &r.clamped);
+    const int32_t elo = r.used >= MAX_ELO ? 0 : static_cast<int32_t>(r.used);
+    if (options.elo != elo) tt_clear();  // its scores carry the old level's noise
+    options.elo = elo;
+    return r;
+}
+
+namespace {
+std::time_t seeded_clock() { return static_cast<std::time_t>(options.seed); }
+}  // namespace
+
+void set_seed(int64_t seed) {
+    options.seed = seed;
+    noise_seed = static_cast<uint64_t>(seed);
+    book_clock = seeded_clock;
+}
+
 void report_option(const char* command, int64_t requested, const OptionResult& r) {
     const long long asked = static_cast<long long>(requested), used = static_cast<long long>(r.used);
     if (r.refused)
@@ -87,7 +110,9 @@ int parse_command_line(int argc, char** argv) {
         }
         const bool threads = std::strcmp(arg, "--threads") == 0;
         const bool hash = std::strcmp(arg, "--hash") == 0;
-        if (!threads && !hash) {
+        const bool elo = std::strcmp(arg, "--elo") == 0;
+        const bool seed = std::strcmp(arg, "--seed") == 0;
+        if (!threads && !hash && !elo && !seed) {
             out("Error (unknown option): %s (torlo --help lists the options)\n", arg);
             return 2;
         }
@@ -97,7 +122,8 @@ int parse_command_line(int argc, char** argv) {
             return 2;
         }
         ++i;
-        report_option(arg, value, threads ? set_threads(value) : set_hash_mb(value));
+        if (seed) set_seed(value < 0 ? -value : value);
+        else report_option(arg, value, threads ? set_threads(value) : hash ? set_hash_mb(value) : set_elo(value));
     }
     return -1;
 }

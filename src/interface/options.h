@@ -24,6 +24,8 @@ struct EngineOptions {
     int32_t threads;   // search threads
     int32_t hash_mb;   // table size in megabytes (24 bytes an entry)
     int32_t ponder;    // think on the opponent's time (xboard hard/easy, UCI Ponder)
+    int32_t elo;       // playing strength (search/strength.h); 0: the full engine
+    int64_t seed;      // the games' seed (--seed); < 0: a new one drawn for each game
 };
 extern EngineOptions options;
 
@@ -34,6 +36,11 @@ struct OptionResult {
 };
 OptionResult set_threads(int64_t requested);
 OptionResult set_hash_mb(int64_t requested);
+// A strength level, clamped to MIN_ELO..MAX_ELO; MAX_ELO and above (and 0)
+// are the full engine. Clears the table, whose scores were the old level's.
+OptionResult set_elo(int64_t requested);
+// The seed of the next games' evaluation noise and book choices.
+void set_seed(int64_t seed);
 
 // The console and xboard answer to an option command (cores, memory):
 // nothing when the value was taken as asked, else one "Error (...)" line.

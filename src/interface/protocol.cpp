@@ -37,6 +37,7 @@
 //   uci        -                 switches to UCI mode for the rest of the run
 //   cores      n                 search threads (xboard; clamped to 1..256)
 //   memory     n megabytes       table size (xboard; clamped to 1..65536)
+//   elo        n | off           plays at the strength of an n-rated player (800..1800)
 //   hard       -                 pondering on (xboard)
 //   easy       -                 pondering off (xboard)
 #include <sys/stat.h>
@@ -146,7 +147,9 @@ void help() {
 void hint() {
     const uint8_t saved_post = settings.post_thinking;
     settings.post_thinking = 0;
+    strength_suspended = true;  // a hint is the full engine's best move
     const int has_move = engine_think(input_line);
+    strength_suspended = false;
     settings.post_thinking = saved_post;
     if (has_move) out("Hint: %s\n", input_line);
     generate_root_moves();
@@ -229,6 +232,23 @@ void bench_command() {
         static_cast<unsigned long long>(r.nodes * 1000 / static_cast<uint64_t>(r.ms > 0 ? r.ms : 1)));
 }
 
+// elo N: a strength level; elo off (or elo 0): the full engine.
+void elo_command() {
+    int n = 0;
+    const char* p = after_word(input_line, "elo");
+    while (p && (*p == ' ' || *p == '\t')) ++p;
+    if (p && std::strncmp(p, "off", 3) == 0) {
+        set_elo(0);
+        out("Strength: full\n");
+    } else if (scan_int(input_line, "elo", &n)) {
+        report_option("elo", n, set_elo(n));
+        if (options.elo > 0) out("Strength: %d Elo\n", options.elo);
+        else out("Strength: full\n");
+    } else {
+        out("Error (missing number): elo\n");
+    }
+}
+
 }  // namespace
 
 bool scan_int(const char* line, const char* word, int* value) {
@@ -299,6 +319,7 @@ int execute_command(const char* w) {
     else if (is("uci")) enter_uci();
     else if (is("cores")) { if (scan_int(input_line, "cores", &n)) report_option("cores", n, set_threads(n)); }
     else if (is("memory")) { if (scan_int(input_line, "memory", &n)) report_option("memory", n, set_hash_mb(n)); }
+    else if (is("elo")) elo_command();
     else if (is("hard")) options.ponder = 1;
     else if (is("easy")) options.ponder = 0;
     else return 0;

@@ -6,9 +6,13 @@
 //   setoption name OwnBook value true|false
 //   setoption name Clear Hash
 //   setoption name Hash value <MB> | Threads value <n> | Ponder value true|false
+//   setoption name MultiPV value <k> | Move Overhead value <ms>
+//   setoption name UCI_LimitStrength value true|false | UCI_Elo value <n>
+//   setoption name UCI_AnalyseMode value true|false
 //   ucinewgame          new game: table cleared, book on again if OwnBook
 //   position startpos|fen <FEN> [moves m1 m2 ...]
-//   go [wtime btime winc binc movestogo movetime depth nodes infinite ponder]
+//   go [wtime btime winc binc movestogo movetime depth nodes infinite ponder
+//       searchmoves m1 m2 ...]
 //   stop                ends the search; bestmove
 //   ponderhit           a ponder search becomes a timed one
 //   quit                ends the program (also while searching)
@@ -25,6 +29,7 @@
 #include "interface/options.h"
 #include "interface/settings.h"
 #include "search/search.h"
+#include "search/strength.h"
 #include "search/threads.h"
 #include "search/tt.h"
 
@@ -33,11 +38,16 @@ namespace torlo {
 namespace {
 
 constexpr const char* START_FEN = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
-constexpr int64_t CLOCK_MARGIN_MS = 50;
+constexpr int64_t DEFAULT_MOVE_OVERHEAD_MS = 50;
+constexpr int64_t MAX_MOVE_OVERHEAD_MS = 5000;
+constexpr int32_t MAX_LINES = 256;
 constexpr int64_t MAX_DIVISOR = 30;
 constexpr int PENDING_LINES = 8;
 
 bool own_book = true;
+int64_t move_overhead_ms = DEFAULT_MOVE_OVERHEAD_MS;  // the clock time a move never plans to use
+bool limit_strength = false;                           // UCI_LimitStrength
+int64_t uci_elo = 1500;                                // UCI_Elo
 
 // Lines read while searching that are not for the search itself.
 char pending[PENDING_LINES][UCI_LINE_SIZE];
@@ -101,6 +111,12 @@ void identify() {
         static_cast<long long>(MAX_HASH_MB));
     out("option name Threads type spin default 1 min 1 max %d\n", MAX_SEARCH_THREADS);
     out("option name Ponder type check default false\n");
+    out("option name MultiPV type spin default 1 min 1 max %d\n", MAX_LINES);
+    out("option name Move Overhead type spin default %lld min 0 max %lld\n",
+        static_cast<long long>(DEFAULT_MOVE_OVERHEAD_MS), static_cast<long long>(MAX_MOVE_OVERHEAD_MS));
+    out("option name UCI_LimitStrength type check default false\n");
+    out("option name UCI_Elo type spin default 1500 min %d max %d\n", MIN_ELO, MAX_ELO);
+    out("option name UCI_AnalyseMode type check default false\n");
     out("uciok\n");
 }
 
@@ -109,8 +125,10 @@ void print_info(int score, int64_t centiseconds) {
     const int64_t ms = now_ms() - start_time;
     char line[LINE_SIZE * 6];
     const uint64_t all_nodes = total_nodes();
-    int len = std::snprintf(line, sizeof line, "info depth %d score %s time %lld nodes %llu nps %llu pv",
-                            iteration_depth, uci_score(score), static_cast<long long>(ms),
+    char multipv[24] = "";
+    if (reported_line > 0) std::snprintf(multipv, sizeof multipv, " multipv %d", reported_line);
+    int len = std::snprintf(line, sizeof line, "info depth %d%s score %s time %lld nodes %llu nps %llu pv",
+                            iteration_depth, multipv, uci_score(score), static_cast<long long>(ms),
                             static_cast<unsigned long long>(all_nodes),
                             static_cast<unsigned long long>(all_nodes * 1000 / static_cast<uint64_t>(ms > 0 ? ms : 1)));
     for (int i = 0; i < pv_length[0] && len < static_cast<int>(sizeof line) - 8; ++i)
@@ -188,7 +206,20 @@ void go(const char* args) {
     bool infinite = false, ponder = false;
     char word[LINE_SIZE], value[LINE_SIZE];
     const char* p = args;
+    bool restricted = false;
+    search_move_count = 0;
     while (next_token(&p, word, LINE_SIZE)) {
+        if (std::strcmp(word, "searchmoves") == 0) { restricted = true; continue; }
+        if (restricted) {
+            // The root moves to search, up to the next keyword; a word that
+            // is no legal move here is left out.
+            if (Move m; looks_like_move(word) && find_user_move(word, &m)) {
+                search_moves[search_move_count++] = m;
+                continue;
+            }
+            if (!std::isalpha(static_cast<unsigned char>(word[0])) || looks_like_move(word)) continue;
+            restricted = false;
+        }
         if (std::strcmp(word, "infinite") == 0) { infinite = true; continue; }
         if (std::strcmp(word, "ponder") == 0) { ponder = true; continue; }
         int64_t* target = std::strcmp(word, "wtime") == 0       ? &wtime
@@ -204,7 +235,8 @@ void go(const char* args) {
     }
 
     generate_root_moves();
-    if (!has_legal_move()) {
+    if (!has_legal_move() || (restricted && search_move_count == 0)) {
+        search_move_count = 0;
         out("bestmove 0000\n");
         return;
     }
@@ -230,8 +262,14 @@ void go(const char* args) {
     if (depth >= 0) settings.max_depth = depth > 1000 ? 1000 : static_cast<int32_t>(depth);
 
     settings.computer_side = pos.side;  // the engine is the side to move (book's ply rule)
+    // Several lines or a restricted root ask for the search's own answer,
+    // not the book's.
+    const int32_t saved_book = settings.use_book;
+    if (multi_pv > 1 || search_move_count > 0) settings.use_book = 0;
     char text[LINE_SIZE];
     engine_think(text);
+    if (multi_pv > 1 || search_move_count > 0) settings.use_book = saved_book;
+    search_move_count = 0;
     settings.computer_side = EMPTY;
     settings.max_depth = saved_depth;
     use_deadline = true;
@@ -330,6 +368,35 @@ void set_option(const char* args) {
     } else if (std::strcmp(option, "Ponder") == 0) {
         if (std::strcmp(v, "true") == 0) options.ponder = 1;
         else if (std::strcmp(v, "false") == 0) options.ponder = 0;
+    } else if (std::strcmp(option, "UCI_LimitStrength") == 0 || std::strcmp(option, "UCI_AnalyseMode") == 0) {
+        if (std::strcmp(v, "true") != 0 && std::strcmp(v, "false") != 0) {
+            out("info string %s takes true or false: %s\n", option, v);
+            return;
+        }
+        if (option[4] == 'L') limit_strength = v[0] == 't';
+        else strength_suspended = v[0] == 't';
+        set_elo(limit_strength ? uci_elo : 0);
+    } else if (std::strcmp(option, "MultiPV") == 0 || std::strcmp(option, "Move Overhead") == 0 ||
+               std::strcmp(option, "UCI_Elo") == 0) {
+        int64_t n = 0;
+        if (!parse_whole_number(v, &n)) {
+            out("info string %s needs a number: %s\n", option, v);
+            return;
+        }
+        const int64_t lo = option[0] == 'M' && option[1] == 'u' ? 1 : option[0] == 'M' ? 0 : MIN_ELO;
+        const int64_t hi = option[0] == 'M' && option[1] == 'u' ? MAX_LINES : option[0] == 'M' ? MAX_MOVE_OVERHEAD_MS : MAX_ELO;
+        const int64_t used = n < lo ? lo : n > hi ? hi : n;
+        if (used != n)
+            out("info string %s %lld is out of range; %lld is used\n", option, static_cast<long long>(n),
+                static_cast<long long>(used));
+        if (option[0] == 'U') {
+            uci_elo = used;
+            if (limit_strength) set_elo(uci_elo);
+        } else if (option[1] == 'u') {
+            multi_pv = static_cast<int32_t>(used);
+        } else {
+            move_overhead_ms = used;
+        }
     } else {
         out("info string unknown option: %s\n", option);
     }
@@ -341,7 +408,7 @@ int64_t clock_budget(int64_t time_left, int64_t increment, int64_t moves_to_go) 
     int64_t divisor = moves_to_go > 0 ? moves_to_go + 1 : MAX_DIVISOR;
     if (divisor > MAX_DIVISOR) divisor = MAX_DIVISOR;
     int64_t budget = time_left / divisor + (increment > 0 ? increment * 3 / 4 : 0);
-    if (budget > time_left - CLOCK_MARGIN_MS) budget = time_left - CLOCK_MARGIN_MS;
+    if (budget > time_left - move_overhead_ms) budget = time_left - move_overhead_ms;
     return budget < 1 ? 1 : budget;
 }
 
@@ -369,6 +436,12 @@ bool uci_next_command() {
 void reset_uci() {
     settings.uci_mode = 0;
     own_book = true;
+    move_overhead_ms = DEFAULT_MOVE_OVERHEAD_MS;
+    limit_strength = false;
+    uci_elo = 1500;
+    strength_suspended = false;
+    multi_pv = 1;
+    search_move_count = 0;
     pending_head = pending_size = 0;
     go_state = GoState{};
     thinking_printer = nullptr;

@@ -5,6 +5,7 @@
 
 #include "eval/eval.h"
 #include "search/search.h"
+#include "search/strength.h"
 #include "search/tt.h"
 
 namespace torlo {
@@ -22,6 +23,17 @@ constexpr bool QUIESCENCE_USES_TABLE = false;
 constexpr bool QUIESCENCE_USES_TABLE = true;
 #endif
 
+// A leaf's evaluation. A limited strength level adds its noise; only the
+// main search plays at a level (one thread), so the helpers' copy has none.
+inline int leaf_evaluation() {
+#if defined(TORLO_HELPER_COPY)
+    return evaluate();
+#else
+    const int score = evaluate();
+    return noise_amplitude == 0 ? score : score + position_noise(pos.hash_key);
+#endif
+}
+
 int quiesce(int qdepth, int alpha, int beta) {
     // Step 1. Initialise.
     uint16_t best_code = NO_MOVE_CODE;
@@ -35,9 +47,9 @@ int quiesce(int qdepth, int alpha, int beta) {
     const TTEntry e = QUIESCENCE_USES_TABLE ? tt_probe(pos.hash_key) : TTEntry{};
 
     // Step 3. Budget spent.
-    if (qdepth <= 0) return evaluate();
+    if (qdepth <= 0) return leaf_evaluation();
     const int n = pos.ply - root_ply;
-    if (n >= MAX_PLY - 1) return evaluate();
+    if (n >= MAX_PLY - 1) return leaf_evaluation();
 
     // Step 4. Count the node.
     if ((++nodes & 2047) == 0) check_time();
@@ -54,7 +66,7 @@ int quiesce(int qdepth, int alpha, int beta) {
     }
 
     // Step 7. Stand pat.
-    const int stand_pat = evaluate();
+    const int stand_pat = leaf_evaluation();
     if (stand_pat > alpha) {
         best = stand_pat;
         if (stand_pat >= beta) {

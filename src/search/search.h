@@ -102,6 +102,15 @@ void helper_think();
 
 }  // namespace TORLO_COPY
 
+// --- multipv.cpp: several lines and restricted roots (the main search's)
+extern int32_t multi_pv;               // lines to report (UCI MultiPV); 1: the ordinary search
+extern Move search_moves[MAX_MOVES];   // the root moves to search (go searchmoves)
+extern int32_t search_move_count;      // 0: every root move
+extern int32_t reported_line;          // the line a thinking line reports, 1..multi_pv; 0: one line
+bool multi_line_search();              // more than one line, or a restricted root
+bool root_move_allowed(const Move& m); // in search_moves, or no restriction
+void iterate_lines();                  // the iterations then; may throw SearchAborted
+
 // --- think.cpp (the interface thread's)
 enum ThinkResult : int { THINK_NO_MOVE = 0, THINK_RESIGN = 1, THINK_SEARCHED = 2, THINK_BOOK = 3 };
 ThinkResult think(char* out_text);

@@ -31,7 +31,7 @@ void ensure_legal_best_move() {
     for (int i = 0; i < move_count; ++i)
         if (same_move(root_moves[i], best_move) && is_legal_root_move(root_moves[i])) return;
     for (int i = 0; i < move_count; ++i) {
-        if (is_legal_root_move(root_moves[i])) {
+        if (root_move_allowed(root_moves[i]) && is_legal_root_move(root_moves[i])) {
             best_move = root_moves[i];
             return;
         }
@@ -124,7 +124,8 @@ ThinkResult think(char* out_text) {
             // Step 7. Iterate, with the helper threads beside.
             if (limits.max_depth >= 1) {
                 const HelperRun helpers;
-                if (!iterate()) return THINK_RESIGN;
+                if (multi_line_search()) iterate_lines();
+                else if (!iterate()) return THINK_RESIGN;
             }
         } catch (const SearchAborted&) {
             // Step 4. The clock stopped the search: back to the root.
