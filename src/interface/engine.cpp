@@ -76,6 +76,11 @@ int32_t apply_strength_level() {
     const StrengthLevel level =
         options.elo > 0 && !strength_suspended && !opponent_has_bare_king() ? level_for_elo(options.elo) : StrengthLevel{0, 0};
     noise_amplitude = level.noise;
+    // A level searches from an empty table: the table's mate scores are not
+    // counted from the root, and a mate found by the last search, read back
+    // after the reply at a shallow depth, ended the search before it had a
+    // move that makes progress (a won game drawn by repetition).
+    if (options.elo > 0 && !strength_suspended) tt_clear();
     const int32_t threads = search_threads;
     if (level.depth > 0) {
         if (level.depth < limits.max_depth) limits.max_depth = level.depth;

@@ -21,6 +21,8 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <deque>
+#include <string>
 
 #include "board/board.h"
 #include "interface/engine.h"
@@ -42,17 +44,17 @@ constexpr int64_t DEFAULT_MOVE_OVERHEAD_MS = 50;
 constexpr int64_t MAX_MOVE_OVERHEAD_MS = 5000;
 constexpr int32_t MAX_LINES = 256;
 constexpr int64_t MAX_DIVISOR = 30;
-constexpr int PENDING_LINES = 8;
 
 bool own_book = true;
 int64_t move_overhead_ms = DEFAULT_MOVE_OVERHEAD_MS;  // the clock time a move never plans to use
 bool limit_strength = false;                           // UCI_LimitStrength
 int64_t uci_elo = 1500;                                // UCI_Elo
 
-// Lines read while searching that are not for the search itself.
-char pending[PENDING_LINES][UCI_LINE_SIZE];
+// Lines read while searching that are not for the search itself, in order;
+// every one is executed after bestmove, however many arrive.
+std::deque<std::string> pending;
+std::string pending_line;         // the pending line being executed
 char line_buffer[UCI_LINE_SIZE];  // the line being read (long move lists)
-int pending_head = 0, pending_size = 0;
 
 // The running `go`.
 struct GoState {
@@ -137,10 +139,7 @@ void print_info(int score, int64_t centiseconds) {
 }
 
 // A line that arrived during a search, to be executed after bestmove.
-void keep_pending(const char* line) {
-    if (pending_size == PENDING_LINES) return;
-    std::snprintf(pending[(pending_head + pending_size++) % PENDING_LINES], UCI_LINE_SIZE, "%s", line);
-}
+void keep_pending(const char* line) { pending.emplace_back(line); }
 
 // Commands that act at once while a search runs; others wait their turn.
 void poll_during_search() {
@@ -201,6 +200,13 @@ void wait_for_stop() {
     }
 }
 
+bool is_go_keyword(const char* word) {
+    for (const char* k : {"wtime", "btime", "winc", "binc", "movestogo", "movetime", "depth", "nodes", "infinite",
+                          "ponder", "mate", "searchmoves"})
+        if (std::strcmp(word, k) == 0) return true;
+    return false;
+}
+
 void go(const char* args) {
     int64_t wtime = -1, btime = -1, winc = 0, binc = 0, movestogo = 0, movetime = -1, depth = -1, node_count = 0;
     bool infinite = false, ponder = false;
@@ -210,16 +216,14 @@ void go(const char* args) {
     search_move_count = 0;
     while (next_token(&p, word, LINE_SIZE)) {
         if (std::strcmp(word, "searchmoves") == 0) { restricted = true; continue; }
-        if (restricted) {
+        if (restricted && !is_go_keyword(word)) {
             // The root moves to search, up to the next keyword; a word that
             // is no legal move here is left out.
-            if (Move m; looks_like_move(word) && find_user_move(word, &m)) {
+            if (Move m; looks_like_move(word) && find_user_move(word, &m) && search_move_count < MAX_MOVES)
                 search_moves[search_move_count++] = m;
-                continue;
-            }
-            if (!std::isalpha(static_cast<unsigned char>(word[0])) || looks_like_move(word)) continue;
-            restricted = false;
+            continue;
         }
+        restricted = false;
         if (std::strcmp(word, "infinite") == 0) { infinite = true; continue; }
         if (std::strcmp(word, "ponder") == 0) { ponder = true; continue; }
         int64_t* target = std::strcmp(word, "wtime") == 0       ? &wtime
@@ -422,10 +426,10 @@ const char* uci_score(int score) {
 
 bool uci_next_command() {
     const char* line = line_buffer;
-    if (pending_size > 0) {
-        line = pending[pending_head];
-        pending_head = (pending_head + 1) % PENDING_LINES;
-        --pending_size;
+    if (!pending.empty()) {
+        pending_line = std::move(pending.front());
+        pending.pop_front();
+        line = pending_line.c_str();
     } else if (!read_line(line_buffer, UCI_LINE_SIZE)) {
         return false;
     }
@@ -442,7 +446,7 @@ void reset_uci() {
     strength_suspended = false;
     multi_pv = 1;
     search_move_count = 0;
-    pending_head = pending_size = 0;
+    pending.clear();
     go_state = GoState{};
     thinking_printer = nullptr;
     search_poll = nullptr;

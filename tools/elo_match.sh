@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# A match that measures a strength level on a public scale: TORLO at
+# UCI_Elo E (or at full strength) against Debian's Stockfish 15.1 with
+# UCI_LimitStrength at UCI_Elo S, or against TORLO at another level, played
+# by the real xboard under a virtual X server at 10 s + 0.1 s a game (TC and
+# INC change it), colours alternating. Both engines speak UCI through
+# polyglot, which passes xboard's clock on as wtime/btime/winc/binc. The
+# openings come from tools/elo_openings.pgn, each played twice (once with
+# each colour), and TORLO's own book may continue them.
+# Prints each game, W/D/L for the first engine, its score with the 95%
+# error bar and the Elo difference with its interval.
+#
+#   tools/elo_match.sh GAMES LEVEL OPPONENT
+#     LEVEL:    TORLO's rating (800..1800) or "full"
+#     OPPONENT: "sf:S" (Stockfish at UCI_Elo S, 1350..2850) or "torlo:E"
+#               (TORLO at another level, or torlo:full)
+#   environment: ENGINE (default build/torlo), TC (default 0:10), INC (0.1),
+#                KEEP=1 keeps the work folder
+# Not part of the test suite: 60 games take 15 to 30 minutes.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+games=${1:?games} level=${2:?level} opponent=${3:?opponent}
+engine=$(realpath "${ENGINE:-build/torlo}")
+openings=$(realpath tools/elo_openings.pgn)
+for pkg in xboard xvfb xauth polyglot stockfish; do
+  dpkg -s "$pkg" >/dev/null 2>&1 || { echo "elo_match: install $pkg (apt-get install xboard xvfb xauth polyglot stockfish)"; exit 1; }
+done
+
+work=$(mktemp -d)
+[[ -n ${KEEP:-} ]] && echo "work folder: $work" || trap 'rm -rf "$work"' EXIT
+
+# An xboard engine command for TORLO at a level, beside its book.
+torlo_command() {  # LEVEL FOLDER
+  mkdir -p "$2"
+  cp TORLO.opn "$2/"
+  local options=""
+  [[ $1 != full ]] && options=" -uci UCI_LimitStrength=true -uci UCI_Elo=$1"
+  echo "/usr/games/polyglot -noini -ec $engine -ed $2$options"
+}
+first=$(torlo_command "$level" "$work/first")
+first_name="TORLO $level"
+case $opponent in
+  sf:*) second="/usr/games/polyglot -noini -ec /usr/games/stockfish -uci UCI_LimitStrength=true -uci UCI_Elo=${opponent#sf:}"
+        second_name="Stockfish ${opponent#sf:}" ;;
+  torlo:*) second=$(torlo_command "${opponent#torlo:}" "$work/second")
+           second_name="TORLO ${opponent#torlo:} (opponent)" ;;
+  *) echo "elo_match: OPPONENT is sf:ELO or torlo:LEVEL"; exit 2 ;;
+esac
+
+HOME=$work timeout $((games * 120)) xvfb-run -a -s "-screen 0 1280x1024x24" \
+  /usr/games/xboard -settingsFile "$work/xboard.settings" -saveSettingsOnExit false \
+    -fcp "$first" -fd "$work/first" -fn "$first_name" \
+    -scp "$second" -sd "$work" -sn "$second_name" \
+    -matchGames "$games" -tc "${TC:-0:10}" -inc "${INC:-0.1}" -ponderNextMove false \
+    -loadGameFile "$openings" -loadGameIndex -2 \
+    -saveGameFile "$work/match.pgn" -popupExitMessage false -noGUI \
+    -testClaims true -checkMates true -materialDraws true -ruleMoves 51 -repeatsToDraw 3 \
+    -adjudicateDrawMoves 200 >"$work/xboard.out" 2>&1 || true
+
+python3 - "$work/match.pgn" "$first_name" <<'PY'
+import math, re, statistics, sys
+text = open(sys.argv[1], encoding="latin-1").read()
+me = sys.argv[2]
+points = []
+for n, game in enumerate([g for g in re.split(r"\n(?=\[Event )", text.strip()) if g.strip()], 1):
+    tags = dict(re.findall(r'^\[(\w+) "(.*)"\]$', game, re.MULTILINE))
+    result = tags.get("Result", "*")
+    if result not in ("1-0", "0-1", "1/2-1/2"):
+        print("game %d: no result (%s)" % (n, result))
+        continue
+    white = tags.get("White") == me
+    points.append(0.5 if result == "1/2-1/2" else float((result == "1-0") == white))
+    print("game %2d: %s - %s %s" % (n, tags.get("White"), tags.get("Black"), result))
+n = len(points)
+if n == 0:
+    sys.exit("elo_match: no game was finished")
+wins, draws = points.count(1.0), points.count(0.5)
+score = sum(points) / n
+error = 1.96 * statistics.pstdev(points) / math.sqrt(n)
+elo = lambda s: -400 * math.log10(1 / min(max(s, 1e-3), 1 - 1e-3) - 1)
+print("%s: +%d =%d -%d in %d games, score %.1f%% +- %.1f%% (95%%), Elo %+.0f [%+.0f, %+.0f]"
+      % (me, wins, draws, n - wins - draws, n, 100 * score, 100 * error, elo(score), elo(score - error), elo(score + error)))
+PY
