@@ -173,6 +173,10 @@ uint16_t move_code(Move move);
 // Returns 0 (changing nothing) when the text holds no placement word.
 // (interface/game.h: setup_fen, which also closes the book and clears the table.)
 int place_fen(const char* text);
+// Whether the text starts with a placement of eight ranks of eight squares,
+// one king a side and no pawn on the first or last rank, and a side to move
+// w or b: a position, as opposed to what place_fen makes of any text.
+bool fen_is_position(const char* text);
 
 // --- perft.cpp
 uint64_t perft(int depth);

@@ -125,5 +125,30 @@ int place_fen(const char* text) {
     return 1;
 }
 
+bool fen_is_position(const char* text) {
+    Field placement, side;
+    next_field(next_field(text, placement), side);
+    if (!placement.present() || !side.present() || side.size() != 1 || (*side.begin != 'w' && *side.begin != 'b'))
+        return false;
+    int rank = 0, file = 0, kings[2] = {0, 0};
+    for (const char* p = placement.begin; p < placement.end; ++p) {
+        if (*p == '/') {
+            if (file != 8) return false;
+            ++rank;
+            file = 0;
+        } else if (*p >= '1' && *p <= '8') {
+            file += *p - '0';
+        } else if (piece_of_letter(static_cast<char>(std::tolower(static_cast<unsigned char>(*p)))) >= 0) {
+            if (*p == 'K' || *p == 'k') ++kings[*p == 'k'];
+            if ((*p == 'P' || *p == 'p') && (rank == 0 || rank == 7)) return false;
+            ++file;
+        } else {
+            return false;
+        }
+        if (file > 8) return false;
+    }
+    return rank == 7 && file == 8 && kings[0] == 1 && kings[1] == 1;
+}
+
 }  // namespace TORLO_COPY
 }  // namespace torlo

@@ -310,6 +310,15 @@ void set_position(const char* args) {
             out("info string missing FEN\n");
             return;
         }
+        if (!fen_is_position(fen)) {
+            // The old position stays; the text is quoted without its blanks around.
+            const char* text = fen;
+            while (is_blank(*text)) ++text;
+            int n = static_cast<int>(std::strlen(text));
+            while (n > 0 && is_blank(text[n - 1])) --n;
+            out("info string Error (bad FEN): %.*s\n", n, text);
+            return;
+        }
     }
     // A fresh game from this position, as a new game followed by setboard,
     // keeping the table.

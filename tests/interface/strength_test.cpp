@@ -1,0 +1,99 @@
+// Strength levels: the level table, the evaluation noise's determinism, and
+// what every level must still do: mate in one, and win K+Q v K and K+R v K
+// against the full engine defending.
+#include <gtest/gtest.h>
+
+#include "interface/engine.h"
+#include "interface/options.h"
+#include "interface/settings.h"
+#include "search/search.h"
+#include "search/strength.h"
+#include "support/harness.h"
+
+namespace torlo {
+namespace {
+
+TEST(StrengthLevels, ALowerRatingNeverSearchesDeeperNorWithLessNoise) {
+    StrengthLevel previous = level_for_elo(MIN_ELO - 500);
+    EXPECT_GE(previous.depth, 2);  // a mate in one needs two plies with the check extension
+    for (int elo = MIN_ELO; elo < MAX_ELO; elo += 10) {
+        const StrengthLevel level = level_for_elo(elo);
+        EXPECT_GE(level.depth, previous.depth) << elo;
+        EXPECT_LE(level.noise, previous.noise) << elo;
+        EXPECT_GT(level.depth, 0) << elo;
+        previous = level;
+    }
+    EXPECT_EQ(level_for_elo(MAX_ELO).depth, 0);  // the top of the range is the full engine
+    EXPECT_EQ(level_for_elo(MAX_ELO).noise, 0);
+}
+
+TEST(StrengthLevels, NoiseIsTheSameForAPositionWithinAGameAndDiffersBetweenGames) {
+    noise_amplitude = 100;
+    int differs = 0, in_range = 0;
+    for (uint64_t key = 1; key < 200; ++key) {
+        noise_seed = 7;
+        const int a = position_noise(key * 0x9E3779B97F4A7C15ull);
+        EXPECT_EQ(a, position_noise(key * 0x9E3779B97F4A7C15ull));
+        in_range += a >= -100 && a <= 100;
+        noise_seed = 8;
+        differs += a != position_noise(key * 0x9E3779B97F4A7C15ull);
+    }
+    noise_amplitude = 0;
+    EXPECT_EQ(in_range, 199);
+    EXPECT_GT(differs, 190);
+    // A fixed seed gives every new game the same noise; without one each
+    // game draws its own.
+    set_seed(42);
+    test::reset_engine();
+    EXPECT_EQ(noise_seed, 42u);
+    options.seed = -1;
+    test::reset_engine();
+    const uint64_t first = noise_seed;
+    test::reset_engine();
+    EXPECT_NE(noise_seed, first);
+}
+
+// The engine's move in the position set up, at the given level.
+std::string level_move(int elo) {
+    set_elo(elo);
+    char text[LINE_SIZE] = "";
+    test::capture([&] { engine_think(text); });
+    return text;
+}
+
+TEST(StrengthLevels, EveryLevelPlaysAMateInOne) {
+    settings.post_thinking = 0;
+    for (int elo = MIN_ELO; elo <= MAX_ELO; elo += 300) {
+        for (int game = 0; game < 3; ++game) {  // each game its own noise
+            ASSERT_TRUE(test::setup("6k1/5ppp/8/8/8/8/r4PPP/1R4K1 w - - 0 1"));
+            EXPECT_EQ(level_move(elo), "b1b8") << elo;
+            ASSERT_TRUE(test::setup("r1bqkbnr/pppp1ppp/2n5/4p2Q/2B1P3/8/PPPP1PPP/RNB1K1NR w KQkq - 0 1"));
+            EXPECT_EQ(level_move(elo), "h5f7") << elo;
+        }
+    }
+    set_elo(0);
+}
+
+TEST(StrengthLevels, TheLowestLevelWinsQueenOrRookAgainstABareKingDefendedByTheFullEngine) {
+    for (const char* fen : {"8/8/8/4k3/8/8/8/KQ6 w - - 0 1", "4k3/8/8/8/8/8/8/R3K3 w - - 0 1"}) {
+        ASSERT_TRUE(test::setup(fen));
+        settings.post_thinking = 0;
+        settings.max_depth = 8;
+        settings.uci_mode = 1;  // the defender plays on instead of resigning
+        bool mated = false;
+        for (int ply = 0; ply < 100 && !mated && pos.fifty_counter < 100; ++ply) {
+            settings.computer_side = pos.side;
+            const std::string move = level_move(pos.side == WHITE ? MIN_ELO : 0);
+            ASSERT_FALSE(move.empty()) << fen << " ply " << ply;
+            ASSERT_TRUE(make_move(best_move));
+            generate_root_moves();
+            mated = !has_legal_move() && in_check(pos.side);
+        }
+        EXPECT_TRUE(mated) << fen;
+    }
+    set_elo(0);
+    test::reset_engine();
+}
+
+}  // namespace
+}  // namespace torlo
