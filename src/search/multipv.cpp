@@ -72,10 +72,10 @@ int search_root(int depth, int alpha, int beta) {
         if (!make_move(m)) continue;
         int score;
         if (!searched) {
-            score = -search(depth - 1 + extension, -beta, -alpha);
+            score = -search_at_level(depth - 1 + extension, -beta, -alpha);
         } else {
-            score = -search(depth - 1 + extension, -alpha - 1, -alpha);
-            if (score > alpha && score < beta) score = -search(depth - 1 + extension, -beta, -alpha);
+            score = -search_at_level(depth - 1 + extension, -alpha - 1, -alpha);
+            if (score > alpha && score < beta) score = -search_at_level(depth - 1 + extension, -beta, -alpha);
         }
         unmake_move();
         if (!searched || score > best) best = score;

@@ -5,7 +5,6 @@
 
 #include "eval/eval.h"
 #include "search/search.h"
-#include "search/strength.h"
 #include "search/tt.h"
 
 namespace torlo {
@@ -23,18 +22,15 @@ constexpr bool QUIESCENCE_USES_TABLE = false;
 constexpr bool QUIESCENCE_USES_TABLE = true;
 #endif
 
-// A leaf's evaluation. A limited strength level adds its noise; only the
-// main search plays at a level (one thread), so the helpers' copy has none.
+// A leaf's evaluation; a strength level's walk adds its noise.
+template <bool Noisy>
 inline int leaf_evaluation() {
-#if defined(TORLO_HELPER_COPY)
+    if constexpr (Noisy) return evaluate() + position_noise(pos.hash_key);
     return evaluate();
-#else
-    const int score = evaluate();
-    return noise_amplitude == 0 ? score : score + position_noise(pos.hash_key);
-#endif
 }
 
-int quiesce(int qdepth, int alpha, int beta) {
+template <bool Noisy>
+int quiesce_tree(int qdepth, int alpha, int beta) {
     // Step 1. Initialise.
     uint16_t best_code = NO_MOVE_CODE;
     uint16_t hash_move = NO_MOVE_CODE;
@@ -47,9 +43,9 @@ int quiesce(int qdepth, int alpha, int beta) {
     const TTEntry e = QUIESCENCE_USES_TABLE ? tt_probe(pos.hash_key) : TTEntry{};
 
     // Step 3. Budget spent.
-    if (qdepth <= 0) return leaf_evaluation();
+    if (qdepth <= 0) return leaf_evaluation<Noisy>();
     const int n = pos.ply - root_ply;
-    if (n >= MAX_PLY - 1) return leaf_evaluation();
+    if (n >= MAX_PLY - 1) return leaf_evaluation<Noisy>();
 
     // Step 4. Count the node.
     if ((++nodes & 2047) == 0) check_time();
@@ -66,7 +62,7 @@ int quiesce(int qdepth, int alpha, int beta) {
     }
 
     // Step 7. Stand pat.
-    const int stand_pat = leaf_evaluation();
+    const int stand_pat = leaf_evaluation<Noisy>();
     if (stand_pat > alpha) {
         best = stand_pat;
         if (stand_pat >= beta) {
@@ -94,7 +90,7 @@ int quiesce(int qdepth, int alpha, int beta) {
         std::swap(list[i], list[b]);
         std::swap(keys[i], keys[b]);
         if (!make_move_with_key(list[i], keys[i])) continue;
-        const int score = -quiesce(qdepth - 1, -beta, -best);
+        const int score = -quiesce_tree<Noisy>(qdepth - 1, -beta, -best);
         unmake_move();
         if (score > best) {
             best_code = move_code(list[i]);
@@ -112,6 +108,11 @@ int quiesce(int qdepth, int alpha, int beta) {
     if constexpr (QUIESCENCE_USES_TABLE) tt_store(pos.hash_key, best, best_code, 0, best > entry_alpha ? TT_EXACT : TT_UPPER);
     return best;
 }
+
+template int quiesce_tree<false>(int qdepth, int alpha, int beta);
+#if !defined(TORLO_HELPER_COPY)
+template int quiesce_tree<true>(int qdepth, int alpha, int beta);  // strength levels: the main search only
+#endif
 
 }  // namespace TORLO_COPY
 }  // namespace torlo

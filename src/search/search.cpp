@@ -8,7 +8,8 @@
 namespace torlo {
 inline namespace TORLO_COPY {
 
-int search(int depth, int alpha, int beta) {
+template <bool Noisy>
+int search_tree(int depth, int alpha, int beta) {
     // Step 1. Initialise.
     int extension = 0;
     bool legal_move_seen = false;
@@ -18,7 +19,7 @@ int search(int depth, int alpha, int beta) {
     const int entry_alpha = alpha;
 
     // Step 2. Horizon.
-    if (depth == 0) return quiesce(limits.max_depth, alpha, beta);
+    if (depth == 0) return quiesce_tree<Noisy>(limits.max_depth, alpha, beta);
     const int n = pos.ply - root_ply;
     if (n >= MAX_PLY - 1) return evaluate();
 
@@ -50,8 +51,8 @@ int search(int depth, int alpha, int beta) {
         // Step 8. Null move with a zero window just below beta.
         const int saved_follow_pv = follow_pv;
         follow_pv = 0;
-        const int score = depth < 3 ? -quiesce(limits.max_depth, -beta, -beta + 1)
-                                    : -search(depth - 3, -beta, -beta + 1);
+        const int score = depth < 3 ? -quiesce_tree<Noisy>(limits.max_depth, -beta, -beta + 1)
+                                    : -search_tree<Noisy>(depth - 3, -beta, -beta + 1);
         unmake_null_move();
         follow_pv = saved_follow_pv;
         if (score >= beta) {
@@ -81,10 +82,10 @@ int search(int depth, int alpha, int beta) {
         const int child_depth = depth - 1 + extension;
         int score;
         if (!alpha_raised) {
-            score = -search(child_depth, -beta, -alpha);
+            score = -search_tree<Noisy>(child_depth, -beta, -alpha);
         } else {
-            score = -search(child_depth, -alpha - 1, -alpha);
-            if (score > alpha && score < beta) score = -search(child_depth, -beta, -alpha);
+            score = -search_tree<Noisy>(child_depth, -alpha - 1, -alpha);
+            if (score > alpha && score < beta) score = -search_tree<Noisy>(child_depth, -beta, -alpha);
         }
         unmake_move();
         if (score > alpha) {
@@ -115,6 +116,11 @@ int search(int depth, int alpha, int beta) {
     tt_store(pos.hash_key, alpha, best, depth, bound);
     return alpha;
 }
+
+template int search_tree<false>(int depth, int alpha, int beta);
+#if !defined(TORLO_HELPER_COPY)
+template int search_tree<true>(int depth, int alpha, int beta);  // strength levels: the main search only
+#endif
 
 }  // namespace TORLO_COPY
 }  // namespace torlo

@@ -19,6 +19,7 @@
 #include <cstdint>
 
 #include "board/board.h"
+#include "search/strength.h"
 
 namespace torlo {
 
@@ -90,8 +91,19 @@ void stop_search();            // make the next time check end the search
 void print_thinking(int score);
 
 // --- search.cpp / quiesce.cpp
-int search(int depth, int alpha, int beta);
-int quiesce(int qdepth, int alpha, int beta);
+// The tree walk is one template: Noisy adds a strength level's evaluation
+// noise at the leaves (search/strength.h). The full engine's walk,
+// search_tree<false>, is the same code as if the noise did not exist.
+template <bool Noisy> int search_tree(int depth, int alpha, int beta);
+template <bool Noisy> int quiesce_tree(int qdepth, int alpha, int beta);
+inline int search(int depth, int alpha, int beta) { return search_tree<false>(depth, alpha, beta); }
+inline int quiesce(int qdepth, int alpha, int beta) { return quiesce_tree<false>(qdepth, alpha, beta); }
+#if !defined(TORLO_HELPER_COPY)
+// The walk for the strength in force: chosen once per iteration, never per node.
+inline int search_at_level(int depth, int alpha, int beta) {
+    return noise_amplitude != 0 ? search_tree<true>(depth, alpha, beta) : search_tree<false>(depth, alpha, beta);
+}
+#endif
 
 #if defined(TORLO_HELPER_COPY)
 // --- helper.cpp: a helper thread's search of the root it was given

@@ -17,11 +17,11 @@ struct Anchor {
 
 // rating   depth  noise (cp)
 constexpr Anchor ANCHORS[] = {
-    { 800,    2,    360},
-    {1100,    3,    180},
-    {1400,    4,     90},
-    {1600,    5,     45},
-    {1750,    7,     10},
+    { 800,    2,    200},
+    {1100,    3,    140},
+    {1400,    3,     70},
+    {1700,    4,     35},
+    {1750,    6,     15},
     {MAX_ELO, 0,      0},   // depth 0: no limit, the full engine
 };
 constexpr int ANCHOR_COUNT = sizeof ANCHORS / sizeof ANCHORS[0];

@@ -43,7 +43,7 @@ bool iterate() {
     int alpha = -INFINITE_SCORE, beta = INFINITE_SCORE;
     for (;;) {
         follow_pv = 1;
-        const int score = search(iteration_depth, alpha, beta);
+        const int score = search_at_level(iteration_depth, alpha, beta);
         if (pv_length[0] == 0) pv_from_tt();
         print_thinking(score);
         if (score <= alpha || score >= beta) {
