@@ -1,5 +1,7 @@
 // The strength levels' table: depth and evaluation noise at anchor ratings,
-// the noise interpolated between them. The full engine stands at MAX_ELO.
+// measured against Stockfish's UCI_Elo (doc/strength.md); between two
+// anchors of one depth the noise is interpolated. The full engine stands at
+// MAX_ELO.
 #include "search/strength.h"
 
 namespace torlo {
@@ -17,11 +19,13 @@ struct Anchor {
 
 // rating   depth  noise (cp)
 constexpr Anchor ANCHORS[] = {
-    { 800,    2,    200},
-    {1100,    3,    140},
-    {1400,    3,     70},
-    {1700,    4,     35},
-    {1750,    6,     15},
+    { 800,    3,    160},
+    {1100,    3,     45},
+    {1200,    3,     10},
+    {1250,    4,    150},   // one ply more outweighs much noise
+    {1400,    4,    115},
+    {1700,    4,     45},
+    {1750,    4,     30},
     {MAX_ELO, 0,      0},   // depth 0: no limit, the full engine
 };
 constexpr int ANCHOR_COUNT = sizeof ANCHORS / sizeof ANCHORS[0];
@@ -34,7 +38,9 @@ StrengthLevel level_for_elo(int elo) {
         const Anchor& lo = ANCHORS[i - 1];
         const Anchor& hi = ANCHORS[i];
         if (elo < hi.elo) {
-            if (hi.depth == 0) return {lo.depth, lo.noise};
+            // Between two depths the lower anchor holds; at one depth the
+            // noise falls linearly with the rating.
+            if (hi.depth != lo.depth) return {lo.depth, lo.noise};
             const int noise = lo.noise + (hi.noise - lo.noise) * (elo - lo.elo) / (hi.elo - lo.elo);
             return {lo.depth, noise};
         }

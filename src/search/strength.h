@@ -12,9 +12,9 @@
 //    rather than erratic.
 //
 // Contract:
-//  - level_for_elo(elo) is monotone: a lower rating never searches deeper
-//    nor with less noise. Below MIN_ELO it is the MIN_ELO level; at MAX_ELO
-//    and above it is the full engine ({0, 0}).
+//  - level_for_elo(elo) is monotone: a lower rating never searches deeper,
+//    and at one depth never with less noise. Below MIN_ELO it is the MIN_ELO
+//    level; at MAX_ELO and above it is the full engine ({0, 0}).
 //  - noise_amplitude 0 means no noise: the search is the full engine's.
 //    Only the main search thread reads it (a limited level uses one thread).
 //  - position_noise() depends on the key and noise_seed only.
