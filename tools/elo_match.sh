@@ -5,8 +5,9 @@
 # by the real xboard under a virtual X server at 10 s + 0.1 s a game (TC and
 # INC change it), colours alternating. Both engines speak UCI through
 # polyglot, which passes xboard's clock on as wtime/btime/winc/binc. The
-# openings come from tools/elo_openings.pgn, each played twice (once with
-# each colour), and TORLO's own book may continue them.
+# openings come from tools/elo_openings.pgn (30), each played twice (once with
+# each colour; xboard ends the match when they run out, so at most 60
+# games), and TORLO's own book may continue them.
 # Prints each game, W/D/L for the first engine, its score with the 95%
 # error bar and the Elo difference with its interval.
 #

@@ -95,7 +95,7 @@ int make_move_with_key(Move move, uint64_t key) {
         if (square_attacked_in(king_after, s ^ 1, occupied_after, them_after)) return 0;
     }
 
-    // Step 1. The undo record.
+    // The undo record.
     UndoRecord& r = game_history[pos.ply];
     r.from = move.from;
     r.to = move.to;
@@ -111,7 +111,7 @@ int make_move_with_key(Move move, uint64_t key) {
     const uint8_t new_castle = pos.castle & castle_mask[to] & castle_mask[from];
     const int new_ep = type == DOUBLE_PUSH ? (s == WHITE ? to + 12 : to - 12) : 0;
 
-    // Step 2. Castling: not out of check, not through an attacked square; move the rook.
+    // Castling: not out of check, not through an attacked square; move the rook.
     if (type == CASTLING) {
         if (in_check(s)) return 0;
         const CastleRook cr = castle_rook(to);
@@ -125,20 +125,20 @@ int make_move_with_key(Move move, uint64_t key) {
         pos.piece_square[s] += values[s][ROOK][sq64[cr.rook_to]] - values[s][ROOK][sq64[cr.rook_from]];
     }
 
-    // Step 3. Castling rights.
+    // Castling rights.
     pos.castle = new_castle;
 
-    // Step 4. King square.
+    // King square.
     pos.king_sq[s] = static_cast<uint8_t>(moving == KING ? to : pos.king_sq[s]);
 
-    // Steps 5-6. En-passant square.
+    // En-passant square.
     pos.ep = static_cast<uint8_t>(new_ep);
 
-    // Step 7. Fifty-move counter (saturating).
+    // Fifty-move counter (saturating).
     const int16_t fifty = pos.fifty_counter;
     pos.fifty_counter = type == QUIET || type == CASTLING ? static_cast<int16_t>(fifty + (fifty < INT16_MAX)) : int16_t{0};
 
-    // Steps 8-13. Move the piece, capture, promote.
+    // Move the piece, capture, promote.
     pos.occupied[s] ^= from_bit | to_bit;
     pos.pieces[moving] ^= from_bit;
     pos.pieces[placed] ^= to_bit;
@@ -158,7 +158,7 @@ int make_move_with_key(Move move, uint64_t key) {
         pos.piece_material[s] = static_cast<uint8_t>(pos.piece_material[s] + officer_weight[placed]);
     color[from] = board[from] = EMPTY;
 
-    // Step 14. En passant removes the pawn behind the target.
+    // En passant removes the pawn behind the target.
     if (type == EN_PASSANT) {
         const int c = en_passant_victim(s, to);
         color[c] = board[c] = EMPTY;
@@ -168,15 +168,15 @@ int make_move_with_key(Move move, uint64_t key) {
         pos.material[s ^ 1] -= piece_square_values.material[PAWN];
     }
 
-    // Step 15. Material of the opponent.
+    // Material of the opponent.
     pos.piece_material[s ^ 1] = static_cast<uint8_t>(pos.piece_material[s ^ 1] - officer_weight[captured]);
 
-    // Step 16. Side to move.
+    // Side to move.
     pos.side = static_cast<uint8_t>(s ^ 1);
     ++pos.ply;
     pos.hash_key = key;
 
-    // Step 17. Legality of a castling (other moves were tested first).
+    // Legality of a castling (other moves were tested first).
     if (type == CASTLING && in_check(s)) {
         unmake_move();
         return 0;

@@ -58,9 +58,9 @@ int load_book() { return load_book_file(BOOK_FILE); }
 
 int book_probe(int engine_side, Move* choice) {
     const int ply = pos.ply;
-    // Steps 1-2. Out of the book's reach.
+    // Out of the book's reach.
     if (ply > BOOK_PLY_LIMIT || (ply == BOOK_PLY_LIMIT && pos.side == engine_side)) return 0;
-    // Step 3. The game so far as book text.
+    // The game so far as book text.
     char history[4 * BOOK_PLY_LIMIT + 1];
     for (int i = 0; i < ply; ++i) {
         const UndoRecord& r = game_history[i];
@@ -68,7 +68,7 @@ int book_probe(int engine_side, Move* choice) {
         std::memcpy(history + 4 * i + 2, square_text(r.to), 2);
     }
     history[4 * ply] = 0;
-    // Step 4.
+    // An empty book has no move.
     if (book_count <= 0) return 0;
     // Which root moves are legal; a candidate must name one of them.
     bool legal[MAX_MOVES];
@@ -76,7 +76,7 @@ int book_probe(int engine_side, Move* choice) {
         legal[i] = make_move(root_moves[i]) != 0;
         if (legal[i]) unmake_move();
     }
-    // Step 5. Candidates in book order: the root move each line continues with.
+    // Candidates in book order: the root move each line continues with.
     static int16_t candidates[BOOK_SLOTS];
     int found = 0;
     for (int k = 0; k < book_count; ++k) {
@@ -92,9 +92,9 @@ int book_probe(int engine_side, Move* choice) {
             }
         }
     }
-    // Step 6.
+    // No line continues the game.
     if (found == 0) return 0;
-    // Steps 7-8. One candidate at random, reseeded from the calendar at every hit.
+    // One candidate at random, reseeded from the calendar at every hit.
     std::srand(static_cast<unsigned>(book_clock()));
     *choice = root_moves[candidates[std::rand() % found]];
     return found;

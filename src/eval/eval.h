@@ -21,8 +21,5 @@ void prefetch_evaluation();
 // evaluate() follows term for term from the square sets and running sums.
 int evaluate_by_scan();
 
-// Square table values per colour, indexed by 0..63 (a8 = 0); exposed for tests.
-int table_value(int table, int colour, int square64);
-
 }  // namespace TORLO_COPY
 }  // namespace torlo

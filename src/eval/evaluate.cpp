@@ -18,8 +18,6 @@ inline namespace TORLO_COPY {
 
 using namespace eval_tables;
 
-int table_value(int table, int colour, int square64) { return tables[table][colour][square64]; }
-
 // The evaluation read square by square, a8 .. h1 (the definition; used for
 // positions without exactly one king per side, where the king phase test can
 // happen more than once or not at all). Kept out of line: the usual

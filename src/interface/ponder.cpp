@@ -124,7 +124,7 @@ PonderOutcome ponder_once() {
         return NO_PONDER;
     }
 
-    // Step 1. The search of the position after the predicted reply, with
+    // The search of the position after the predicted reply, with
     // no deadline until the reply comes.
     ponder = PonderState{predicted, false, false, false};
     set_search_limits();
@@ -136,21 +136,21 @@ PonderOutcome ponder_once() {
     search_poll = saved_poll;
     use_deadline = true;
 
-    // Step 2. A search that ended by itself (its depth, a mate, a lost
+    // A search that ended by itself (its depth, a mate, a lost
     // position) waits for the reply.
     while (!ponder.hit && !ponder.missed && !ponder.ended) {
         if (!read_line(input_line, LINE_SIZE)) ponder.ended = true;
         else take_line();
     }
 
-    // Step 3. Not the predicted reply: the search is thrown away.
+    // Not the predicted reply: the search is thrown away.
     if (!ponder.hit) {
         unmake_move();
         generate_root_moves();
         return ponder.missed ? LINE_WAITING : NO_PONDER;
     }
 
-    // Step 4. The predicted reply stands as the opponent's move, and the
+    // The predicted reply stands as the opponent's move, and the
     // search's result as the engine's answer.
     after_user_move();
     if (pos.side != settings.computer_side) return NO_PONDER;  // the reply ended the game

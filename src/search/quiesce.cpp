@@ -31,7 +31,7 @@ inline int leaf_evaluation() {
 
 template <bool Noisy>
 int quiesce_tree(int qdepth, int alpha, int beta) {
-    // Step 1. Initialise.
+    // Initialise.
     uint16_t best_code = NO_MOVE_CODE;
     uint16_t hash_move = NO_MOVE_CODE;
     const int entry_alpha = alpha;
@@ -39,21 +39,21 @@ int quiesce_tree(int qdepth, int alpha, int beta) {
 
     prefetch_evaluation();
 
-    // Step 2. Probe first: a hit refreshes the entry even when the budget is spent.
+    // Probe first: a hit refreshes the entry even when the budget is spent.
     const TTEntry e = QUIESCENCE_USES_TABLE ? tt_probe(pos.hash_key) : TTEntry{};
 
-    // Step 3. Budget spent.
+    // Budget spent.
     if (qdepth <= 0) return leaf_evaluation<Noisy>();
     const int n = pos.ply - root_ply;
     if (n >= MAX_PLY - 1) return leaf_evaluation<Noisy>();
 
-    // Step 4. Count the node.
+    // Count the node.
     if ((++nodes & 2047) == 0) check_time();
 
-    // Step 5.
+    // Empty this node's principal variation.
     pv_length[n] = n;
 
-    // Step 6. Table cutoff at any stored depth.
+    // Table cutoff at any stored depth.
     if (e.age != 0) {
         if (e.bound == TT_UPPER && e.score <= alpha) return e.score;
         if (e.bound == TT_LOWER && e.score >= beta) return e.score;
@@ -61,7 +61,7 @@ int quiesce_tree(int qdepth, int alpha, int beta) {
         hash_move = e.move;
     }
 
-    // Step 7. Stand pat.
+    // Stand pat.
     const int stand_pat = leaf_evaluation<Noisy>();
     if (stand_pat > alpha) {
         best = stand_pat;
@@ -71,7 +71,7 @@ int quiesce_tree(int qdepth, int alpha, int beta) {
         }
     }
 
-    // Step 8. Captures.
+    // Captures.
     Move list[MAX_MOVES];
     const int count = generate_moves(list, 1);
     if (follow_pv) sort_pv(list, count);
@@ -84,7 +84,7 @@ int quiesce_tree(int qdepth, int alpha, int beta) {
         if constexpr (QUIESCENCE_USES_TABLE) tt_prefetch(keys[j]);
     }
 
-    // Step 9. Move loop; each key moves with its move.
+    // Move loop; each key moves with its move.
     for (int i = 0; i < count; ++i) {
         const int b = best_index(list, i, count, hash_move);
         std::swap(list[i], list[b]);
@@ -104,7 +104,7 @@ int quiesce_tree(int qdepth, int alpha, int beta) {
         }
     }
 
-    // Step 10. Store and return.
+    // Store and return.
     if constexpr (QUIESCENCE_USES_TABLE) tt_store(pos.hash_key, best, best_code, 0, best > entry_alpha ? TT_EXACT : TT_UPPER);
     return best;
 }

@@ -10,7 +10,7 @@ inline namespace TORLO_COPY {
 
 template <bool Noisy>
 int search_tree(int depth, int alpha, int beta) {
-    // Step 1. Initialise.
+    // Initialise.
     int extension = 0;
     bool legal_move_seen = false;
     bool alpha_raised = false;
@@ -18,22 +18,22 @@ int search_tree(int depth, int alpha, int beta) {
     uint16_t best = NO_MOVE_CODE;
     const int entry_alpha = alpha;
 
-    // Step 2. Horizon.
+    // Horizon.
     if (depth == 0) return quiesce_tree<Noisy>(limits.max_depth, alpha, beta);
     const int n = pos.ply - root_ply;
     if (n >= MAX_PLY - 1) return evaluate();
 
-    // Step 3. Count the node.
+    // Count the node.
     if ((++nodes & 2047) == 0) check_time();
 
     // The reply to a null move is usually searched first: ask for its table
     // slot now.
     tt_prefetch(pos.hash_key ^ side_key() ^ (pos.ep ? ep_key(pos.ep) : 0));
 
-    // Step 4. Empty this node's principal variation.
+    // Empty this node's principal variation.
     pv_length[n] = n;
 
-    // Step 5. Table probe.
+    // Table probe.
     if (const TTEntry e = tt_probe(pos.hash_key); e.age != 0) {
         if (e.depth >= depth) {
             if (e.bound == TT_UPPER && e.score <= alpha) return e.score;
@@ -43,12 +43,12 @@ int search_tree(int depth, int alpha, int beta) {
         hash_move = e.move;
     }
 
-    // Steps 6-7. Check extension.
+    // Check extension.
     const int check = in_check(pos.side);
     if (check) {
         if (n <= limits.max_depth) extension = 1;
     } else if (make_null_move()) {
-        // Step 8. Null move with a zero window just below beta.
+        // Null move with a zero window just below beta.
         const int saved_follow_pv = follow_pv;
         follow_pv = 0;
         const int score = depth < 3 ? -quiesce_tree<Noisy>(limits.max_depth, -beta, -beta + 1)
@@ -61,15 +61,15 @@ int search_tree(int depth, int alpha, int beta) {
         }
     }
 
-    // Step 9. Repetition (never at the root).
+    // Repetition (never at the root).
     if (n > 0 && repetition_count() != 0) return 0;
 
-    // Step 10. Generate.
+    // Generate.
     Move list[MAX_MOVES];
     const int count = generate_moves(list, 0);
     if (follow_pv) sort_pv(list, count);
 
-    // Step 11. Move loop.
+    // Move loop.
     // The next move is picked before this one is searched (the list does
     // not change meanwhile), so that its table slot can be fetched while
     // this move's subtree is searched.
@@ -105,13 +105,13 @@ int search_tree(int depth, int alpha, int beta) {
         }
     }
 
-    // Step 12. Checkmate or stalemate.
+    // Checkmate or stalemate.
     if (!legal_move_seen) alpha = check ? -MATE_SCORE + n : 0;
 
-    // Step 13. Fifty-move rule.
+    // Fifty-move rule.
     if (pos.fifty_counter >= 100) return 0;
 
-    // Step 14. Store and return.
+    // Store and return.
     const int bound = alpha >= beta ? TT_LOWER : alpha > entry_alpha ? TT_EXACT : TT_UPPER;
     tt_store(pos.hash_key, alpha, best, depth, bound);
     return alpha;

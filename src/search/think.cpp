@@ -97,10 +97,10 @@ ThinkResult think(char* out_text) {
     // No legal move: the caller announces the result instead.
     if (!has_legal_move()) return THINK_NO_MOVE;
 
-    // Step 1. Book gate.
+    // The book closes at the engine's move of ply 19.
     if (pos.ply == BOOK_PLY_LIMIT && pos.side == limits.engine_side) limits.use_book = 0;
 
-    // Step 2. Book.
+    // A book move, while the book is open.
     ThinkResult result = THINK_BOOK;
     Move book_move;
     if (limits.use_book && book_probe(limits.engine_side, &book_move)) {
@@ -108,33 +108,33 @@ ThinkResult think(char* out_text) {
     } else {
         limits.use_book = 0;
         result = THINK_SEARCHED;
-        // Step 3. Prepare.
+        // Otherwise a search: counters, root and table age.
         nodes = 0;
         root_ply = pos.ply;
         tt_age();
         abort_search = 0;
         stop_requested = false;
         try {
-            // Step 5. Reset the search tables.
+            // Reset the search tables.
             reset_search_tables();
-            // Step 6. Clock.
+            // The deadline.
             start_time = now_ms();
             stop_time = start_time + (move_budget_ms >= 0 ? move_budget_ms : static_cast<int64_t>(limits.move_time) * 1000);
             iteration_depth = 1;
-            // Step 7. Iterate, with the helper threads beside.
+            // Iterate, with the helper threads beside.
             if (limits.max_depth >= 1) {
                 const HelperRun helpers;
                 if (multi_line_search()) iterate_lines();
                 else if (!iterate()) return THINK_RESIGN;
             }
         } catch (const SearchAborted&) {
-            // Step 4. The clock stopped the search: back to the root.
+            // The clock stopped the search: back to the root.
             while (pos.ply > root_ply) unmake_move();
         }
         ensure_legal_best_move();
     }
 
-    // Step 9. Output.
+    // The move's text for the caller.
     std::snprintf(out_text, LINE_SIZE, "%s", move_text(best_move, 0));
     return result;
 }
