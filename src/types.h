@@ -14,15 +14,11 @@
 //    instance per helper thread (search/threads.h).
 // What every thread shares (the table, the limits, the clock's settings)
 // is declared outside TORLO_COPY and defined once.
-// Two builds search with one thread and have no helper copy: the
-// browser's (WebAssembly without shared memory has no thread storage) and
-// the Windows build from MinGW's GCC, which emulates thread storage with a
-// library call on every access.
-#if (defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)) || \
-    (defined(_WIN32) && defined(__GNUC__) && !defined(__clang__))
-#define TORLO_SINGLE_THREAD 1
-#else
-#define TORLO_SINGLE_THREAD 0
+// Builds that search with one thread have no helper copy; which they are
+// is decided once, by the build (cmake/sources.cmake), as
+// TORLO_SINGLE_THREAD.
+#if !defined(TORLO_SINGLE_THREAD)
+#error "the build defines TORLO_SINGLE_THREAD (cmake/sources.cmake)"
 #endif
 #if defined(TORLO_HELPER_COPY)
 #if TORLO_SINGLE_THREAD

@@ -12,6 +12,8 @@
 //  - Nothing here allocates or does I/O.
 #pragma once
 
+#include <cctype>
+
 #include <cstdint>
 
 #include "board/tables.h"
@@ -24,6 +26,10 @@ constexpr int file_of(int sq) { return (sq - 26) % 12; }
 constexpr int row_of(int sq) { return (sq - 26) / 12; }  // 0 = rank 8
 constexpr int rank_of(int sq) { return 8 - row_of(sq); }
 constexpr int square_of(int file, int rank) { return 26 + file + 12 * (8 - rank); }
+// The square two characters name, [a-h][1-8] (the caller has checked them).
+constexpr int square_from_text(const char* t) { return square_of(t[0] - 'a', t[1] - '0'); }
+// The blanks that separate words in commands, FEN text and files.
+inline bool is_blank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
 
 struct Position {
     uint8_t board[BOARD_SIZE];   // piece code per mailbox square
@@ -55,6 +61,8 @@ struct Move {
     int8_t type;
     int32_t score;
 };
+// The same move: squares and kind (the ordering score aside).
+constexpr bool same_move(const Move& a, const Move& b) { return a.from == b.from && a.to == b.to && a.type == b.type; }
 
 // One record per move made (game and search path alike), indexed by ply.
 struct UndoRecord {

@@ -20,8 +20,6 @@ struct Field {
     size_t size() const { return static_cast<size_t>(end - begin); }
 };
 
-inline bool is_blank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
-
 const char* next_field(const char* p, Field& f) {
     while (*p && is_blank(*p)) ++p;
     if (!*p) return p;
@@ -44,7 +42,7 @@ void place_pieces(const Field& f) {
         const char ch = *p;
         if (ch >= '1' && ch <= '8') {
             for (int n = ch - '0'; n > 0 && index < 64; --n, ++index) {
-                const int sq = 26 + 12 * (index / 8) + index % 8;
+                const int sq = mailbox_of(index);
                 pos.board[sq] = pos.color[sq] = EMPTY;
             }
             continue;
@@ -52,7 +50,7 @@ void place_pieces(const Field& f) {
         const bool upper = ch >= 'A' && ch <= 'Z';
         const int piece = piece_of_letter(upper ? static_cast<char>(ch - 'A' + 'a') : ch);
         if (piece < 0) continue;
-        const int sq = 26 + 12 * (index / 8) + index % 8;
+        const int sq = mailbox_of(index);
         const int colour = upper ? WHITE : BLACK;
         if (piece == KING) remove_king(colour);
         pos.board[sq] = static_cast<uint8_t>(piece);
@@ -87,7 +85,7 @@ uint8_t read_en_passant(const Field& f) {
     if (!f.present() || f.size() < 2) return 0;
     const char file = f.begin[0], rank = f.begin[1];
     if (file < 'a' || file > 'h' || rank < '1' || rank > '8') return 0;
-    const int sq = square_of(file - 'a', rank - '0');
+    const int sq = square_from_text(f.begin);
     if (pos.board[sq] != EMPTY) return 0;
     if (pos.side == WHITE && rank == '6' && holds(sq + 12, BLACK, PAWN)) return static_cast<uint8_t>(sq);
     if (pos.side == BLACK && rank == '3' && holds(sq - 12, WHITE, PAWN)) return static_cast<uint8_t>(sq);

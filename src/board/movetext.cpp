@@ -10,7 +10,6 @@ namespace {
 
 inline char file_letter(int sq) { return static_cast<char>('a' + file_of(sq)); }
 inline int rank_digit(int sq) { return rank_of(sq); }
-inline int square_from_text(const char* t) { return square_of(t[0] - 'a', t[1] - '0'); }
 
 }  // namespace
 

@@ -34,7 +34,6 @@ void read_slot(std::FILE* f, char* slot) {
     slot[len] = 0;
 }
 
-inline int text_square(const char* t) { return 26 + (t[0] - 'a') + 12 * (8 - (t[1] - '0')); }
 
 }  // namespace
 
@@ -84,7 +83,7 @@ int book_probe(int engine_side, Move* choice) {
         if (ply > 0 && std::strncmp(line, history, static_cast<size_t>(4 * ply)) != 0) continue;
         const char* next = line + 4 * ply;
         if (next[0] == 0) continue;
-        const int from = text_square(next), to = text_square(next + 2);
+        const int from = square_from_text(next), to = square_from_text(next + 2);
         for (int i = 0; i < move_count; ++i) {
             if (legal[i] && root_moves[i].from == from && root_moves[i].to == to) {
                 candidates[found++] = static_cast<int16_t>(i);

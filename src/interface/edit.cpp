@@ -19,7 +19,7 @@ namespace {
 // The square named by two characters, or 0.
 int word_square(const char* w) {
     if (w[0] < 'a' || w[0] > 'h' || w[1] < '1' || w[1] > '8') return 0;
-    return square_of(w[0] - 'a', w[1] - '0');
+    return square_from_text(w);
 }
 
 inline bool holds(int sq, int colour, int piece) { return pos.board[sq] == piece && pos.color[sq] == colour; }

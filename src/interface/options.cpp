@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "book/book.h"
+#include "interface/numbers.h"
 #include "output/output.h"
 #include "search/strength.h"
 #include "search/threads.h"
@@ -20,20 +21,6 @@ namespace {
 int64_t clamp(int64_t v, int64_t lo, int64_t hi, bool* clamped) {
     *clamped = v < lo || v > hi;
     return v < lo ? lo : v > hi ? hi : v;
-}
-
-// A whole decimal number, optionally signed; false for anything else.
-// Values beyond the 64-bit range saturate (they are clamped later anyway).
-bool parse_number(const char* text, int64_t* value) {
-    const char* p = text;
-    bool negative = false;
-    if (*p == '+' || *p == '-') negative = *p++ == '-';
-    if (!std::isdigit(static_cast<unsigned char>(*p))) return false;
-    int64_t v = 0;
-    for (; std::isdigit(static_cast<unsigned char>(*p)); ++p) v = v < INT64_MAX / 10 - 9 ? v * 10 + (*p - '0') : INT64_MAX;
-    if (*p) return false;
-    *value = negative ? -v : v;
-    return true;
 }
 
 constexpr const char* usage_lines[] = {
@@ -117,7 +104,7 @@ int parse_command_line(int argc, char** argv) {
             return 2;
         }
         int64_t value = 0;
-        if (i + 1 >= argc || !parse_number(argv[i + 1], &value)) {
+        if (i + 1 >= argc || !read_whole_integer(argv[i + 1], &value)) {
             out("Error (missing number): %s%s%s\n", arg, i + 1 < argc ? " " : "", i + 1 < argc ? argv[i + 1] : "");
             return 2;
         }

@@ -25,8 +25,6 @@ struct PonderState {
 };
 PonderState ponder;
 
-bool same_move(const Move& a, const Move& b) { return a.from == b.from && a.to == b.to && a.type == b.type; }
-
 // The root move equal to m, if m is one (a legal one).
 bool is_root_move(const Move& m) {
     for (int i = 0; i < move_count; ++i) {
@@ -61,8 +59,8 @@ bool predict_reply(Move* reply) {
 // the squares, and for a promotion the letter, a queen without one).
 bool names_move(const char* word, const Move& m) {
     if (!looks_like_move(word)) return false;
-    const int from = 26 + (word[0] - 'a') + 12 * (8 - (word[1] - '0'));
-    const int to = 26 + (word[2] - 'a') + 12 * (8 - (word[3] - '0'));
+    const int from = square_from_text(word);
+    const int to = square_from_text(word + 2);
     if (from != m.from || to != m.to) return false;
     if (m.type <= 10) return true;
     const char* letter = std::strchr("nbrq", word[4] ? word[4] : 'q');

@@ -51,6 +51,7 @@
 #include "interface/engine.h"
 #include "interface/game.h"
 #include "interface/io.h"
+#include "interface/numbers.h"
 #include "interface/options.h"
 #include "interface/settings.h"
 #include "interface/uci.h"
@@ -98,21 +99,13 @@ constexpr const char* help_lines[] = {
 };
 constexpr int HINT_LINE = 21;
 
-inline bool is_blank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
-
-// Parses an optional sign and digits as %d does (after skipping blanks),
-// clamping to the 32-bit range. Returns the end, or nullptr without digits.
+// A number as %d reads it (blanks before it skipped), held in the 32-bit
+// range. Returns the end, or nullptr without digits.
 const char* parse_int(const char* p, int* value) {
-    while (is_blank(*p)) ++p;
-    bool negative = false;
-    if (*p == '+' || *p == '-') negative = *p++ == '-';
-    if (!std::isdigit(static_cast<unsigned char>(*p))) return nullptr;
-    long long v = 0;
-    for (; std::isdigit(static_cast<unsigned char>(*p)); ++p)
-        if (v <= INT_MAX + 1LL) v = v * 10 + (*p - '0');
-    if (negative) v = -v;
-    *value = v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : static_cast<int>(v);
-    return p;
+    int64_t v = 0;
+    const char* end = read_integer(p, &v);
+    if (end) *value = clamp_int32(v);
+    return end;
 }
 
 // The word at the start of the line, followed by the rest.

@@ -4,13 +4,13 @@
 
 namespace torlo {
 
-EngineSettings settings = {BLACK, 1, 32, 10, 0, 0, 1, 0};
+EngineSettings settings = DEFAULT_SETTINGS;
 
 void reset_game_settings() {
-    settings.computer_side = BLACK;
-    settings.use_book = 1;
-    settings.move_time = 10;
-    settings.max_depth = 32;
+    settings.computer_side = DEFAULT_SETTINGS.computer_side;
+    settings.use_book = DEFAULT_SETTINGS.use_book;
+    settings.move_time = DEFAULT_SETTINGS.move_time;
+    settings.max_depth = DEFAULT_SETTINGS.max_depth;
 }
 
 }  // namespace torlo

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "types.h"
+
 namespace torlo {
 
 struct EngineSettings {
@@ -18,6 +20,10 @@ struct EngineSettings {
     int32_t use_book;        // consult the opening book
     int32_t uci_mode;        // the process speaks UCI (for the rest of its life)
 };
+
+// The settings at start-up; a new game restores the per-game ones.
+//                                        side   post depth time xboard board book uci
+constexpr EngineSettings DEFAULT_SETTINGS = {BLACK, 1,   32,   10,  0,     0,    1,   0};
 
 extern EngineSettings settings;
 

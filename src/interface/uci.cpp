@@ -28,6 +28,7 @@
 #include "interface/engine.h"
 #include "interface/game.h"
 #include "interface/io.h"
+#include "interface/numbers.h"
 #include "interface/options.h"
 #include "interface/settings.h"
 #include "search/search.h"
@@ -66,8 +67,6 @@ struct GoState {
 };
 GoState go_state;
 
-inline bool is_blank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
-
 // Next blank-separated token of *p into word (truncated to its size); false at the end.
 bool next_token(const char** p, char* word, int size) {
     const char* s = *p;
@@ -83,25 +82,10 @@ bool next_token(const char** p, char* word, int size) {
     return true;
 }
 
-// A clamped 64-bit number; 0 when malformed.
+// A go parameter's number; 0 when it has no digits.
 int64_t parse_number(const char* w) {
-    const char* p = w;
-    bool negative = false;
-    if (*p == '+' || *p == '-') negative = *p++ == '-';
     int64_t v = 0;
-    for (; std::isdigit(static_cast<unsigned char>(*p)); ++p) v = v < 1000000000000000LL ? v * 10 + (*p - '0') : v;
-    return negative ? -v : v;
-}
-
-// A whole signed decimal number (saturating); false when malformed.
-bool parse_whole_number(const char* w, int64_t* value) {
-    const char* p = w;
-    if (*p == '+' || *p == '-') ++p;
-    if (!std::isdigit(static_cast<unsigned char>(*p))) return false;
-    while (std::isdigit(static_cast<unsigned char>(*p))) ++p;
-    if (*p) return false;
-    *value = parse_number(w);
-    return true;
+    return read_integer(w, &v) ? v : 0;
 }
 
 void identify() {
@@ -367,7 +351,7 @@ void set_option(const char* args) {
     } else if (std::strcmp(option, "Hash") == 0 || std::strcmp(option, "Threads") == 0) {
         const bool hash = option[0] == 'H';
         int64_t n = 0;
-        if (!parse_whole_number(v, &n)) {
+        if (!read_whole_integer(v, &n)) {
             out("info string %s needs a number: %s\n", option, v);
             return;
         }
@@ -392,7 +376,7 @@ void set_option(const char* args) {
     } else if (std::strcmp(option, "MultiPV") == 0 || std::strcmp(option, "Move Overhead") == 0 ||
                std::strcmp(option, "UCI_Elo") == 0) {
         int64_t n = 0;
-        if (!parse_whole_number(v, &n)) {
+        if (!read_whole_integer(v, &n)) {
             out("info string %s needs a number: %s\n", option, v);
             return;
         }

@@ -30,11 +30,9 @@ bool has_best_line = false;
 Move excluded[MAX_MOVES];
 int excluded_count = 0;
 
-bool same_squares(const Move& a, const Move& b) { return a.from == b.from && a.to == b.to && a.type == b.type; }
-
 bool is_excluded(const Move& m) {
     for (int i = 0; i < excluded_count; ++i)
-        if (same_squares(excluded[i], m)) return true;
+        if (same_move(excluded[i], m)) return true;
     return false;
 }
 
@@ -94,7 +92,7 @@ int search_root(int depth, int alpha, int beta) {
 bool root_move_allowed(const Move& m) {
     if (search_move_count == 0) return true;
     for (int i = 0; i < search_move_count; ++i)
-        if (same_squares(search_moves[i], m)) return true;
+        if (same_move(search_moves[i], m)) return true;
     return false;
 }
 

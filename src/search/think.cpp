@@ -15,7 +15,6 @@ constexpr int RESIGN_SCORE = -9000;
 constexpr int RESIGN_DEPTH = 5;
 constexpr int BOOK_PLY_LIMIT = 19;
 
-bool same_move(const Move& a, const Move& b) { return a.from == b.from && a.to == b.to && a.type == b.type; }
 
 bool is_legal_root_move(const Move& m) {
     if (!make_move(m)) return false;

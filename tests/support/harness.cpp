@@ -17,7 +17,7 @@ std::FILE* capture_file = nullptr;
 
 void reset_engine() {
     reset_uci();
-    settings = EngineSettings{BLACK, 1, 32, 10, 0, 0, 1, 0};
+    settings = DEFAULT_SETTINGS;
     new_game();
     generate_root_moves();
     set_output(stdout);
