@@ -85,15 +85,18 @@ TEST_F(RobustnessFindings, TakeBackAcrossASideChangeKeepsThePositionConsistent) 
 TEST_F(RobustnessFindings, EngineNeverPlaysTheEmptyMoveWhenItsKingSquareDrifts) {
     const std::string out = test::run_session("sd 2\nnopost\nsetboard r7/R7/6k1/6Q1/8/8/pp6/kb4RK b - -\n");
     size_t start = 0;
+    int move_lines = 0;
     while (start < out.size()) {
         const size_t end = out.find('\n', start);
         const std::string line = out.substr(start, end - start);
         start = end == std::string::npos ? out.size() : end + 1;
         const size_t dots = line.find(". ... ");
         if (dots == std::string::npos) continue;
+        ++move_lines;
         EXPECT_TRUE(looks_like_move(line.c_str() + dots + 6)) << "move line " << line;
         EXPECT_GE(std::atoi(line.c_str()), 1) << "move line " << line;
     }
+    EXPECT_EQ(move_lines, 1) << out;  // the engine, Black to move, answers once
     for (int sq = 0; sq < BOARD_SIZE; ++sq) {
         if (sq >= FIRST_SQUARE && sq <= LAST_SQUARE && file_of(sq) < 8) continue;
         EXPECT_EQ(pos.board[sq], OFFBOARD) << "border square " << sq;

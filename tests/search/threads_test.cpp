@@ -106,17 +106,6 @@ TEST_F(SearchThreads, TheDeadlineEndsEveryThread) {
     EXPECT_LT(ms.count(), 1000 + 150);
 }
 
-TEST_F(SearchThreads, OneThreadSearchesAsBefore) {
-    // The node count of a fixed-depth search is the single-threaded one:
-    // with one thread the helpers' machinery adds nothing.
-    ASSERT_EQ(think_with(1, 6, 1000), 1);
-    const uint64_t alone = total_nodes();
-    EXPECT_EQ(alone, nodes);
-    ASSERT_TRUE(test::setup(MIDDLEGAME));
-    ASSERT_EQ(think_with(1, 6, 1000), 1);
-    EXPECT_EQ(total_nodes(), alone);
-}
-
 TEST(EngineOptions, ThreadsAndHashAreClampedAndTheDefaultTableComesBack) {
     OptionResult r = set_threads(0);
     EXPECT_TRUE(r.clamped && r.used == 1 && search_threads == 1);
