@@ -19,11 +19,10 @@ struct Anchor {
 
 // rating   depth  noise (cp)
 constexpr Anchor ANCHORS[] = {
-    { 800,    3,    160},
-    {1100,    3,     45},
-    {1200,    3,     10},
-    {1250,    4,    150},   // one ply more outweighs much noise
-    {1400,    4,    115},
+    { 800,    3,    300},
+    {1100,    3,    166},
+    {1370,    3,     45},
+    {1400,    4,    155},   // one ply more outweighs much noise
     {1700,    4,     45},
     {1750,    4,     30},
     {MAX_ELO, 0,      0},   // depth 0: no limit, the full engine
