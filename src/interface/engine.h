@@ -4,7 +4,8 @@
 // Contract:
 //  - run_engine() reads lines from the current input (interface/io.h) until
 //    end of input or `quit` and returns the exit code (0).
-//  - Every bad input is answered with one line and changes nothing.
+//  - An illegal move or an unknown word is answered with one line and
+//    changes nothing (the manual page lists what other input does).
 #pragma once
 
 #include <cstdio>
