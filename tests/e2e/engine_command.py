@@ -7,6 +7,7 @@ error; those starting with TORLO_TEST_WRAPPER_STDERR (for Wine "wine:") are
 not the engine's and are left out of the standard-error checks.
 """
 import os
+import re
 import shlex
 
 
@@ -28,3 +29,13 @@ def engine_stderr(data):
     if isinstance(data, bytes):
         prefix = prefix.encode()
     return data[:0].join(line for line in data.splitlines(True) if not line.startswith(prefix))
+
+
+def _version():
+    cmake = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "cmake", "version.cmake")
+    with open(cmake) as f:
+        return re.search(r"set\(TORLO_VERSION (\S+)\)", f.read()).group(1)
+
+
+# The engine's name as it prints it, from the one place the version is written.
+ENGINE_NAME = "TORLO v" + _version()

@@ -31,7 +31,7 @@ import sys
 import tempfile
 import time
 
-from engine_command import engine_command, engine_stderr
+from engine_command import ENGINE_NAME, engine_command, engine_stderr
 
 MARKER = "xyzzy"
 MARKER_LINE = "Error (unknown command): xyzzy"
@@ -233,7 +233,7 @@ def main():
         engine = Engine(engine_path, workdir)
         try:
             startup = engine.ask("xboard")
-            if not startup or startup[0] != "TORLO v0.41c":
+            if not startup or startup[0] != ENGINE_NAME:
                 raise Failure("start-up lines: %r" % startup)
             short_plies, games = play_short_games(engine, rng, stats)
             long_plies = play_long_game(engine, rng, stats)

@@ -21,7 +21,7 @@ import subprocess
 import sys
 import tempfile
 
-from engine_command import engine_command, engine_stderr
+from engine_command import ENGINE_NAME, engine_command, engine_stderr
 from run_case import mask
 
 
@@ -34,7 +34,7 @@ KIWIPETE = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -"
 
 # name, input, lines that must be in the output
 SESSIONS = [
-    ("start-up", b"quit\n", ["TORLO v0.41c", "Hash size: 16383 Kbytes -> 699050 entries"]),
+    ("start-up", b"quit\n", [ENGINE_NAME, "Hash size: 16383 Kbytes -> 699050 entries"]),
     ("perft 5", ("perft 5\nsetboard %s\nperft 5\nquit\n" % KIWIPETE).encode(),
      ["Nodes searched: 4865609", "Nodes searched: 193690690"]),
     ("bench", b"bench\nquit\n", ["Nodes searched: 3515158"]),
@@ -43,7 +43,7 @@ SESSIONS = [
     ("uci and go depth 6",
      b"uci\nisready\nsetoption name OwnBook value false\nucinewgame\nposition startpos\ngo depth 6\n"
      b"position startpos moves e2e4 e7e5 g1f3 b8c6\ngo depth 6\n",
-     ["id name TORLO v0.41c", "uciok", "readyok"]),
+     ["id name " + ENGINE_NAME, "uciok", "readyok"]),
 ]
 
 

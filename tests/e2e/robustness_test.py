@@ -21,9 +21,9 @@ import subprocess
 import sys
 import tempfile
 
-from engine_command import engine_command, engine_stderr
+from engine_command import ENGINE_NAME, engine_command, engine_stderr
 
-STARTUP = ("TORLO v0.41c\n"
+STARTUP = (ENGINE_NAME + "\n"
            "===============================================\n\n"
            "Hash size: 16383 Kbytes -> 699050 entries\n\n")
 RULE = "   +---+---+---+---+---+---+---+---+\n"
@@ -150,7 +150,7 @@ CASES = [
      b"st 99999999999999\nst -99999999999\nst abc\nst\nsd 99999999999999\nsd -99999999999\nsd x\n"
      b"time 99999999999999\ntime -99999999999\ntime abc\ntime\notim -5\nlevel 99999999999 0 0\nprotover 99999999999\n",
      "feature setboard=1 playother=1 draw=0 sigint=0 sigterm=0 reuse=0 analyze=0 "
-     "myname=\"TORLO v0.41c\" variants=\"normal\" colors=0 done=1\n", None),
+     "myname=\"" + ENGINE_NAME + "\" variants=\"normal\" colors=0 done=1\n", None),
     ("out-of-range number", "depth_below_range_plays_first_legal_move", b"force\nllist\nsd -99999999999\ngo\n",
      first_listed_move_without_search, None),
     ("out-of-range number", "negative_depth_beyond_32_bits_clamped_not_wrapped",

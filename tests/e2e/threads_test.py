@@ -10,10 +10,10 @@ import sys
 import tempfile
 import time
 
-from engine_command import engine_command, engine_stderr, wrapped
+from engine_command import ENGINE_NAME, engine_command, engine_stderr, wrapped
 from pipes_engine import Engine
 
-STARTUP_16MB = "TORLO v0.41c\n" + "=" * 47 + "\n\nHash size: 16383 Kbytes -> 699050 entries\n\n"
+STARTUP_16MB = ENGINE_NAME + "\n" + "=" * 47 + "\n\nHash size: 16383 Kbytes -> 699050 entries\n\n"
 
 
 def run(path, cwd, args, text):
@@ -25,7 +25,7 @@ def run(path, cwd, args, text):
 
 def test_command_line_options(path, cwd):
     code, out = run(path, cwd, ["--version"], "")
-    assert (code, out) == (0, "TORLO v0.41c\n"), (code, out)
+    assert (code, out) == (0, ENGINE_NAME + "\n"), (code, out)
     code, out = run(path, cwd, ["--help"], "")
     assert code == 0 and out.startswith("Usage: torlo [--threads N] [--hash MB]") and "--version" in out, out
     for args, answer in [(["--bogus"], "Error (unknown option): --bogus"),
@@ -38,8 +38,8 @@ def test_command_line_options(path, cwd):
     assert code == 0 and "Hash size: 262143 Kbytes -> 11184810 entries\n" in out, out
     code, out = run(path, cwd, ["--threads", "0", "--hash", "0"], "quit\n")
     assert out.startswith("Error (out of range): --threads 0; 1 is used\n"
-                          "Error (out of range): --hash 0; 1 is used\n"
-                          "TORLO v0.41c\n"), out
+                          "Error (out of range): --hash 0; 1 is used\n" +
+                          ENGINE_NAME + "\n"), out
     assert "Hash size:  1023 Kbytes ->  43690 entries\n" in out, out
     # The defaults are the engine as it always was.
     code, out = run(path, cwd, ["--threads", "1", "--hash", "16"], "quit\n")

@@ -21,7 +21,10 @@ import subprocess
 import sys
 import tempfile
 
-HEADER = ("TORLO v0.41c\n"
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+from engine_command import ENGINE_NAME  # noqa: E402
+
+HEADER = (ENGINE_NAME + "\n"
           "===============================================\n"
           "\n"
           "Hash size: 16383 Kbytes -> 699050 entries\n")

@@ -47,7 +47,7 @@ TEST(UciScore, MateScoresCountMovesCentipawnsOtherwise) {
 
 TEST(UciSession, IdentifiesItselfAndReportsUnknownCommands) {
     const std::string id =
-        "id name TORLO v0.41c\nid author the TORLO authors\n"
+        std::string("id name ") + ENGINE_NAME + "\nid author the TORLO authors\n"
         "option name OwnBook type check default true\noption name Clear Hash type button\n"
         "option name Hash type spin default 16 min 1 max 65536\n"
         "option name Threads type spin default 1 min 1 max 256\n"

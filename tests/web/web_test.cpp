@@ -66,7 +66,7 @@ protected:
 
 TEST_F(WebHost, StartsAsTheConsoleDoesWithTheBookFromTheWorkingDirectory) {
     const std::string out = test::capture([] { web_start(); });
-    EXPECT_EQ(out.rfind("TORLO v0.41c\n", 0), 0u) << out;
+    EXPECT_EQ(out.rfind(std::string(ENGINE_NAME) + "\n", 0), 0u) << out;
     EXPECT_NE(out.find("Book size:   122 Kbytes ->   3000 positions\n"), std::string::npos) << out;
     EXPECT_GT(book_count, 0);
 }
