@@ -76,6 +76,24 @@ TEST(StrengthLevels, EveryLevelPlaysAMateInOne) {
     set_elo(0);
 }
 
+TEST(StrengthLevels, AFixedSeedReplaysALimitedGameMoveForMove) {
+    std::string games[2];
+    for (std::string& game : games) {
+        set_seed(5);
+        test::reset_engine();  // a new game: book and noise from the seed
+        settings.post_thinking = 0;
+        for (int ply = 0; ply < 24; ++ply) {
+            settings.computer_side = pos.side;
+            game += level_move(MIN_ELO) + " ";
+            ASSERT_TRUE(make_move(best_move));
+            generate_root_moves();
+        }
+    }
+    EXPECT_EQ(games[0], games[1]);
+    options.seed = -1;
+    set_elo(0);
+}
+
 TEST(StrengthLevels, TheLowestLevelWinsQueenOrRookAgainstABareKingDefendedByTheFullEngine) {
     for (const char* fen : {"8/8/8/4k3/8/8/8/KQ6 w - - 0 1", "4k3/8/8/8/8/8/8/R3K3 w - - 0 1"}) {
         ASSERT_TRUE(test::setup(fen));

@@ -38,6 +38,15 @@ TEST(UciClock, BudgetIsAThirtiethPlusThreeQuartersOfTheIncrementKeeping50Ms) {
         EXPECT_EQ(clock_budget(c.time, c.increment, c.moves_to_go), c.budget) << c.time << " " << c.moves_to_go;
 }
 
+TEST(UciClock, MoveOverheadIsTheClockTimeABudgetNeverUses) {
+    EXPECT_EQ(clock_budget(600, 0, 1), 300);  // the default 50 ms leave the half
+    uci_session("setoption name Move Overhead value 500\n");
+    EXPECT_EQ(clock_budget(600, 0, 1), 100);
+    EXPECT_EQ(clock_budget(60000, 0, 0), 2000);  // far from the flag: unchanged
+    test::reset_engine();
+    EXPECT_EQ(clock_budget(600, 0, 1), 300);
+}
+
 TEST(UciScore, MateScoresCountMovesCentipawnsOtherwise) {
     const struct { int score; const char* text; } cases[] = {
         {25, "cp 25"}, {-9000, "cp -9000"}, {9999, "mate 1"}, {9997, "mate 2"}, {-9998, "mate -1"}, {-9996, "mate -2"},
