@@ -58,27 +58,4 @@ HOME=$work timeout $((games * 120)) xvfb-run -a -s "-screen 0 1280x1024x24" \
     -testClaims true -checkMates true -materialDraws true -ruleMoves 51 -repeatsToDraw 3 \
     -adjudicateDrawMoves 200 >"$work/xboard.out" 2>&1 || true
 
-python3 - "$work/match.pgn" "$first_name" <<'PY'
-import math, re, statistics, sys
-text = open(sys.argv[1], encoding="latin-1").read()
-me = sys.argv[2]
-points = []
-for n, game in enumerate([g for g in re.split(r"\n(?=\[Event )", text.strip()) if g.strip()], 1):
-    tags = dict(re.findall(r'^\[(\w+) "(.*)"\]$', game, re.MULTILINE))
-    result = tags.get("Result", "*")
-    if result not in ("1-0", "0-1", "1/2-1/2"):
-        print("game %d: no result (%s)" % (n, result))
-        continue
-    white = tags.get("White") == me
-    points.append(0.5 if result == "1/2-1/2" else float((result == "1-0") == white))
-    print("game %2d: %s - %s %s" % (n, tags.get("White"), tags.get("Black"), result))
-n = len(points)
-if n == 0:
-    sys.exit("elo_match: no game was finished")
-wins, draws = points.count(1.0), points.count(0.5)
-score = sum(points) / n
-error = 1.96 * statistics.pstdev(points) / math.sqrt(n)
-elo = lambda s: -400 * math.log10(1 / min(max(s, 1e-3), 1 - 1e-3) - 1)
-print("%s: +%d =%d -%d in %d games, score %.1f%% +- %.1f%% (95%%), Elo %+.0f [%+.0f, %+.0f]"
-      % (me, wins, draws, n - wins - draws, n, 100 * score, 100 * error, elo(score), elo(score - error), elo(score + error)))
-PY
+python3 tools/match_score.py "$work/match.pgn" "$first_name"
