@@ -4,7 +4,13 @@
 # move) and saves it as PGN. Every game must end with a normal result: a
 # mate, a resignation, a draw claim or an adjudication; none with an
 # illegal move, a crash, a time forfeit by torlo or a protocol error. (The
-# opponent losing on time is reported and accepted.)
+# opponent losing on time is reported and accepted.) torlo declares a
+# game with at most one knight or bishop a side and nothing else drawn by
+# insufficient material; xboard, which knows that such a position can still
+# be mated, calls that claim false and forfeits it. The final position of
+# every game is saved, and such a claim in such a position is accepted as
+# torlo's rule: the check replays the moves torlo exchanged in xboard's
+# debug log (where that claim is made) and looks at the material.
 # With PROTOCOL uci, xboard drives the engine in UCI mode through the
 # polyglot adapter.
 #
@@ -111,13 +117,71 @@ if [[ ! -s $pgn ]]; then
   exit 1
 fi
 
-python3 - "$pgn" "$games" "$work/xboard.out" <<'PY' || { show_debug; exit 1; }
+python3 - "$pgn" "$games" "$work/xboard.out" "$work/xboard.debug" <<'PY' || { show_debug; exit 1; }
 import re
 import sys
 
-path, games_expected, xboard_out = sys.argv[1], int(sys.argv[2]), sys.argv[3]
+path, games_expected, xboard_out, debug_log = sys.argv[1], int(sys.argv[2]), sys.argv[3], sys.argv[4]
 text = open(path, encoding="latin-1").read()
 games = [g for g in re.split(r"\n(?=\[Event )", text.strip()) if g.strip()]
+MATERIAL_CLAIM = "False draw claim: 'Draw by insufficient material'"
+
+
+def material_claims():
+    """The placement (8 rows of piece letters) at each of torlo's
+    insufficient-material claims, replayed from the coordinate moves torlo
+    sent and received in xboard's debug log since the last 'new'."""
+    claims = []
+    board = None
+    try:
+        lines = open(debug_log, encoding="latin-1").read().splitlines()
+    except OSError:
+        return claims
+    for line in lines:
+        m = re.match(r"\d+ ([<>])first : (.*)$", line)
+        if not m:
+            continue
+        word = m.group(2).strip()
+        if m.group(1) == ">" and word == "new":
+            board = [list(r) for r in ["RNBQKBNR", "PPPPPPPP"] + ["."*8]*4 + ["pppppppp", "rnbqkbnr"]]
+            continue
+        move = re.fullmatch(r"(?:\d+\.(?: \.\.\.)? )?([a-h][1-8])([a-h][1-8])([qrbn]?)", word)
+        if board is not None and move and (m.group(1) == ">" or word[0].isdigit()):
+            (ff, fr), (tf, tr) = [(ord(sq[0]) - 97, int(sq[1]) - 1) for sq in move.group(1, 2)]
+            piece = board[fr][ff]
+            if piece in "Pp" and ff != tf and board[tr][tf] == ".":
+                board[fr][tf] = "."  # en passant
+            if piece in "Kk" and abs(tf - ff) == 2:  # castling moves the rook too
+                rook_from, rook_to = (7, 5) if tf > ff else (0, 3)
+                board[fr][rook_to], board[fr][rook_from] = board[fr][rook_from], "."
+            if move.group(3):
+                piece = move.group(3).upper() if piece.isupper() else move.group(3)
+            board[tr][tf], board[fr][ff] = piece, "."
+        elif board is not None and m.group(1) == "<" and "Draw by insufficient material" in word:
+            claims.append("".join("".join(r) for r in board))
+    return claims
+
+
+def minors_only(placement):
+    """At most one knight or bishop a side beside the kings, nothing else:
+    the material torlo declares a draw."""
+    return (not re.search(r"[pPrRqQ]", placement) and len(re.findall(r"[NB]", placement)) <= 1
+            and len(re.findall(r"[nb]", placement)) <= 1)
+
+
+claims = material_claims()
+claims_by_rule = bool(claims) and all(minors_only(c) for c in claims)
+
+
+def minors_only(fen):
+    """At most one knight or bishop a side beside the kings, nothing else:
+    the material torlo declares a draw."""
+    placement = fen.split()[0]
+    if re.search(r"[pPrRqQ]", placement):
+        return False
+    return len(re.findall(r"[NB]", placement)) <= 1 and len(re.findall(r"[nb]", placement)) <= 1
+
+
 # Words of the result comments that mean the game did not end by the rules.
 ABNORMAL = re.compile(r"illegal|time|forfeit|flag|crash|connection|disconnect|exited|error|false|protocol|abort",
                       re.IGNORECASE)
@@ -147,6 +211,9 @@ for n, game in enumerate(games, 1):
         on_time = WINS_ON_TIME.match(comment.strip())
         if on_time and "TORLO" in tags.get(on_time.group(1), ""):
             print("  game %d: the opponent lost on time, torlo's play ended normally" % n)
+        elif comment.strip() == MATERIAL_CLAIM and claims_by_rule:
+            print("  game %d: torlo declared one minor piece a side drawn by its material rule;"
+                  " xboard counts that a false claim" % n)
         else:
             failures.append("game %d ended abnormally: {%s}" % (n, comment))
     if "TORLO" not in tags.get("White", "") + tags.get("Black", ""):
