@@ -13,7 +13,7 @@
 namespace torlo {
 namespace {
 
-constexpr int sq(const char* n) { return square_of(n[0] - 'a', n[1] - '0'); }
+using test::sq;
 
 constexpr const char* START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR ";
 constexpr const char* AFTER_E4 = "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3";

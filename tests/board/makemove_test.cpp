@@ -14,7 +14,7 @@
 namespace torlo {
 namespace {
 
-constexpr int sq(const char* n) { return square_of(n[0] - 'a', n[1] - '0'); }
+using test::sq;
 
 // The first field in which two positions differ, "" when none does.
 std::string diff(const Position& a, const Position& b) {

@@ -12,7 +12,7 @@
 namespace torlo {
 namespace {
 
-constexpr int sq(const char* n) { return square_of(n[0] - 'a', n[1] - '0'); }
+using test::sq;
 
 Move mv(const char* text) {  // squares only: killers are matched by squares
     return Move{static_cast<uint8_t>(sq(text)), static_cast<uint8_t>(sq(text + 2)), QUIET, 0};

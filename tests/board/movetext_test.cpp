@@ -11,7 +11,7 @@
 namespace torlo {
 namespace {
 
-constexpr int sq(const char* n) { return square_of(n[0] - 'a', n[1] - '0'); }
+using test::sq;
 
 TEST(MoveText, LongAndShortForms) {
     const struct { const char* fen; const char* move; const char* long_form; const char* short_form; } cases[] = {

@@ -51,8 +51,56 @@ class Engine:
             if line is not None and predicate(line):
                 raise AssertionError("unexpected line: " + line)
 
+    def ask(self, *lines, timeout=60):
+        """Sends the lines and then the unknown word xyzzy, whose error line
+        marks the end of their answer; returns the answer's lines."""
+        for line in lines + ("xyzzy",):
+            self.send(line)
+        answer = []
+        while True:
+            line = self.expect(lambda l: True, timeout)
+            if line == "Error (unknown command): xyzzy":
+                return answer
+            answer.append(line)
+
     def finish(self, timeout=10):
         code = self.proc.wait(timeout=timeout)
         err = engine_stderr(self.proc.stderr.read())
         assert code == 0, "exit code %d" % code
         assert err == "", "standard error: %r" % err
+
+
+def uci_engine(path, cwd, *options):
+    """The engine after the UCI handshake, its book off and each
+    'setoption name ...' of options sent."""
+    e = Engine(path, cwd)
+    e.send("uci")
+    e.expect(lambda l: l == "uciok", 10)
+    for option in ("OwnBook value false",) + options:
+        e.send("setoption name " + option)
+    return e
+
+
+def run_tests(namespace, skipped=(), reason=""):
+    """Runs every test_* function of a script's namespace with the engine
+    path from the command line and a fresh empty directory; the tests named
+    in skipped are reported as skipped with the reason. Returns the exit code."""
+    import os
+    import sys
+    import tempfile
+    path = os.path.abspath(sys.argv[1])
+    tests = [v for k, v in sorted(namespace.items()) if k.startswith("test_") and callable(v)]
+    failed = 0
+    for t in tests:
+        if t.__name__ in skipped:
+            print("skipped", t.__name__, "(%s)" % reason)
+            continue
+        with tempfile.TemporaryDirectory() as cwd:
+            try:
+                t(path, cwd)
+                print("ok", t.__name__)
+            except AssertionError as ex:
+                failed += 1
+                print("FAIL", t.__name__, ex)
+    print("%d passed, %d failed, %d skipped" % (len(tests) - failed - len(skipped), failed, len(skipped)))
+    return 1 if failed else 0

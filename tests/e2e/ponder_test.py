@@ -5,15 +5,13 @@ predicted move is answered sooner than the time per move (the wait counts),
 any other move is answered after a full search, time/otim keep the ponder
 search going, other commands end it and are handled as usual, and `easy`
 (the default) thinks only on its own time."""
-import os
 import re
 import subprocess
 import sys
-import tempfile
 import time
 
 from engine_command import engine_command, engine_stderr
-from pipes_engine import Engine
+from pipes_engine import Engine, run_tests
 
 OPENING = "r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3"
 MOVE_LINE = re.compile(r"^\d+\. \.\.\. (\S+)$")
@@ -158,19 +156,7 @@ def test_easy_thinks_only_on_its_own_time(path, cwd):
 
 
 def main():
-    path = os.path.abspath(sys.argv[1])
-    failed = 0
-    tests = [v for k, v in sorted(globals().items()) if k.startswith("test_")]
-    for t in tests:
-        with tempfile.TemporaryDirectory() as cwd:
-            try:
-                t(path, cwd)
-                print("ok", t.__name__)
-            except AssertionError as ex:
-                failed += 1
-                print("FAIL", t.__name__, ex)
-    print("%d passed, %d failed" % (len(tests) - failed, failed))
-    return 1 if failed else 0
+    return run_tests(globals())
 
 
 if __name__ == "__main__":

@@ -27,11 +27,11 @@ import signal
 import struct
 import subprocess
 import sys
-import tempfile
 import termios
 import time
 
 from engine_command import engine_command, wrapped
+from pipes_engine import run_tests
 
 ESCAPE = re.compile(rb"\x1b(\[[0-9;?]*[@-~]|[()][0-9A-Za-z]|[=>])")
 BLANKS = re.compile(rb"\s+")
@@ -190,19 +190,7 @@ def test_interrupt_ends_the_program_at_a_terminal_only(path, cwd):
 
 
 def main():
-    path = os.path.abspath(sys.argv[1])
-    tests = [v for k, v in sorted(globals().items()) if k.startswith("test_")]
-    failed = 0
-    with tempfile.TemporaryDirectory() as cwd:
-        for t in tests:
-            try:
-                t(path, cwd)
-                print("ok", t.__name__)
-            except AssertionError as ex:
-                failed += 1
-                print("FAIL", t.__name__, ex)
-    print("%d passed, %d failed" % (len(tests) - failed, failed))
-    return 1 if failed else 0
+    return run_tests(globals())
 
 
 if __name__ == "__main__":

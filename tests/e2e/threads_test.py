@@ -7,11 +7,10 @@ import os
 import statistics
 import subprocess
 import sys
-import tempfile
 import time
 
 from engine_command import ENGINE_NAME, engine_command, engine_stderr, wrapped
-from pipes_engine import Engine
+from pipes_engine import Engine, run_tests, uci_engine
 
 STARTUP_16MB = ENGINE_NAME + "\n" + "=" * 47 + "\n\nHash size: 16383 Kbytes -> 699050 entries\n\n"
 
@@ -57,16 +56,6 @@ def test_console_cores_and_memory(path, cwd):
     assert len(lines) == 5 and lines[3].startswith("1. ... ") and code == 0, out  # a move with two threads
 
 
-def uci(path, cwd, *options):
-    e = Engine(path, cwd)
-    e.send("uci")
-    e.expect(lambda l: l == "uciok", 10)
-    e.send("setoption name OwnBook value false")
-    for o in options:
-        e.send("setoption name " + o)
-    return e
-
-
 def threads_of(e):
     return len(os.listdir("/proc/%d/task" % e.proc.pid))
 
@@ -88,7 +77,7 @@ def idle_threads_of(e):
 
 
 def test_uci_options_and_stop_latency(path, cwd):
-    e = uci(path, cwd, "Threads value 0", "Hash value 0", "Threads value 3", "Hash value 32", "Hash value x")
+    e = uci_engine(path, cwd, "Threads value 0", "Hash value 0", "Threads value 3", "Hash value 32", "Hash value x")
     e.expect(lambda l: l == "info string Threads 0 is out of range; 1 is used", 5)
     e.expect(lambda l: l == "info string Hash 0 is out of range; 1 is used", 5)
     e.expect(lambda l: l == "info string Hash needs a number: x", 5)
@@ -118,18 +107,20 @@ def test_uci_options_and_stop_latency(path, cwd):
     assert len(info) > 3, info
     e.send("quit")
     e.finish()
-    assert statistics.median(latencies) < 0.05 and max(latencies) < 0.2, latencies
+    # The clock is read every 2048 nodes, well under a millisecond; the margin
+    # is for a loaded machine and a sanitizer build.
+    assert statistics.median(latencies) < 0.25 and max(latencies) < 1.0, latencies
 
 
 def test_quit_during_threaded_search(path, cwd):
-    e = uci(path, cwd, "Threads value 2")
+    e = uci_engine(path, cwd, "Threads value 2")
     e.send("position startpos")
     e.send("go infinite")
     e.expect(lambda l: l.startswith("info depth 5"), 30)
     t0 = time.time()
     e.send("quit")
     e.finish()
-    assert time.time() - t0 < 0.5, time.time() - t0
+    assert time.time() - t0 < 2.0, time.time() - t0
 
 
 # Tests that need helper threads; a build that searches with one thread
@@ -147,23 +138,8 @@ def threads_maximum(path):
 
 
 def main():
-    path = os.path.abspath(sys.argv[1])
-    failed = 0
-    tests = [v for k, v in sorted(globals().items()) if k.startswith("test_")]
-    if threads_maximum(path) == 1:
-        for t in [t for t in tests if t.__name__ in NEEDS_HELPERS]:
-            print("skipped", t.__name__, "(this build searches with one thread)")
-        tests = [t for t in tests if t.__name__ not in NEEDS_HELPERS]
-    for t in tests:
-        with tempfile.TemporaryDirectory() as cwd:
-            try:
-                t(path, cwd)
-                print("ok", t.__name__)
-            except AssertionError as ex:
-                failed += 1
-                print("FAIL", t.__name__, ex)
-    print("%d passed, %d failed" % (len(tests) - failed, failed))
-    return 1 if failed else 0
+    skipped = NEEDS_HELPERS if threads_maximum(os.path.abspath(sys.argv[1])) == 1 else ()
+    return run_tests(globals(), skipped, "this build searches with one thread")
 
 
 if __name__ == "__main__":

@@ -2,24 +2,14 @@
 """UCI mode through the real program over pipes: input is read while the
 engine searches (isready, stop, quit), `go infinite` waits for stop, and a
 timed search keeps to its clock."""
-import os
 import sys
-import tempfile
 import time
 
-from pipes_engine import Engine
-
-
-def start(path, cwd):
-    e = Engine(path, cwd)
-    e.send("uci")
-    e.expect(lambda l: l == "uciok", 10)
-    e.send("setoption name OwnBook value false")
-    return e
+from pipes_engine import run_tests, uci_engine
 
 
 def test_stop_ends_infinite_search(path, cwd):
-    e = start(path, cwd)
+    e = uci_engine(path, cwd)
     e.send("position startpos moves e2e4")
     e.send("go infinite")
     e.expect(lambda l: l.startswith("info depth"), 10)
@@ -39,7 +29,7 @@ def test_stop_ends_infinite_search(path, cwd):
 
 
 def test_quit_during_search_exits_at_once(path, cwd):
-    e = start(path, cwd)
+    e = uci_engine(path, cwd)
     e.send("position startpos")
     e.send("go infinite")
     e.expect(lambda l: l.startswith("info depth"), 10)
@@ -50,7 +40,7 @@ def test_quit_during_search_exits_at_once(path, cwd):
 
 
 def test_movetime_is_kept(path, cwd):
-    e = start(path, cwd)
+    e = uci_engine(path, cwd)
     e.send("position startpos")
     t0 = time.time()
     e.send("go movetime 700")
@@ -62,7 +52,7 @@ def test_movetime_is_kept(path, cwd):
 
 
 def test_clock_search_keeps_to_its_budget(path, cwd):
-    e = start(path, cwd)
+    e = uci_engine(path, cwd)
     e.send("position startpos moves e2e4 e7e5")
     t0 = time.time()
     e.send("go wtime 3000 btime 3000 winc 0 binc 0")  # a thirtieth: 100 ms
@@ -75,7 +65,7 @@ def test_clock_search_keeps_to_its_budget(path, cwd):
 
 
 def test_ponderhit_turns_ponder_into_timed_search(path, cwd):
-    e = start(path, cwd)
+    e = uci_engine(path, cwd)
     e.send("position startpos moves e2e4")
     e.send("go ponder wtime 2000 btime 2000")
     e.expect(lambda l: l.startswith("info depth"), 10)
@@ -89,19 +79,7 @@ def test_ponderhit_turns_ponder_into_timed_search(path, cwd):
 
 
 def main():
-    path = os.path.abspath(sys.argv[1])
-    tests = [v for k, v in sorted(globals().items()) if k.startswith("test_")]
-    failed = 0
-    with tempfile.TemporaryDirectory() as cwd:
-        for t in tests:
-            try:
-                t(path, cwd)
-                print("ok", t.__name__)
-            except AssertionError as ex:
-                failed += 1
-                print("FAIL", t.__name__, ex)
-    print("%d passed, %d failed" % (len(tests) - failed, failed))
-    return 1 if failed else 0
+    return run_tests(globals())
 
 
 if __name__ == "__main__":

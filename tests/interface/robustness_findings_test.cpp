@@ -35,22 +35,6 @@ protected:
     return ::testing::AssertionSuccess();
 }
 
-// An illegal move is answered and changes nothing: here the pawn on b7 is
-// pinned to its king on a7 by the rook on h7, so no promotion is legal. The
-// promotion letter of the refused move must not be written into the list,
-// or the list would offer b7b8n four times and no queen promotion.
-TEST_F(RobustnessFindings, IllegalPromotionLeavesTheMoveListIntact) {
-    const std::string out = test::run_session("force\nsetboard 8/KP5r/8/8/8/8/8/7k w - -\nb7b8n\n");
-    EXPECT_EQ(out, "Illegal move: b7b8n\n");
-    EXPECT_TRUE(root_moves_current());
-    Move queen;
-    EXPECT_TRUE(test::find_move("b7b8q", &queen));
-    const std::string listing = test::run_session("list\n");
-    EXPECT_NE(listing.find("b7b8q"), std::string::npos) << listing;
-    EXPECT_NE(listing.find("b7b8r"), std::string::npos) << listing;
-    EXPECT_NE(listing.find("b7b8b"), std::string::npos) << listing;
-}
-
 // A placement that covers only part of the board keeps the other squares,
 // but a colour never has two kings: placing a king moves it. A later letter
 // over the new king's square leaves that colour without a king, and king_sq

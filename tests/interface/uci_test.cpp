@@ -15,16 +15,11 @@
 namespace torlo {
 namespace {
 
+using test::lines_of;
+
 std::string uci_session(const std::string& input) {
     test::reset_engine();
     return test::run_session("uci\n" + input);
-}
-
-std::vector<std::string> lines_of(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
 }
 
 TEST(UciClock, BudgetIsAThirtiethPlusThreeQuartersOfTheIncrementKeeping50Ms) {

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <sstream>
 
 #include "interface/engine.h"
 #include "interface/io.h"
@@ -39,6 +40,13 @@ std::string end_capture() {
     capture_file = nullptr;
     set_output(stdout);
     return text;
+}
+
+std::vector<std::string> lines_of(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
 }
 
 std::string run_session(const std::string& input) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "board/board.h"
 #include "interface/game.h"
@@ -16,6 +17,12 @@ void reset_engine();
 // Runs the main loop on the given input from the current state and returns
 // everything it printed.
 std::string run_session(const std::string& input);
+
+// The square named by coordinate text ("e4").
+constexpr int sq(const char* name) { return square_from_text(name); }
+
+// The lines of a text, without their line ends.
+std::vector<std::string> lines_of(const std::string& text);
 
 // Captures what fn prints.
 template <typename Fn>

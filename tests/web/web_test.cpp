@@ -18,12 +18,7 @@
 namespace torlo {
 namespace {
 
-std::vector<std::string> lines_of(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
+using test::lines_of;
 
 // Runs each line through web_line and returns all that was printed.
 std::string web_session(const std::vector<std::string>& lines) {
