@@ -82,7 +82,8 @@ def test_predicted_reply_is_answered_sooner(path, cwd):
     g.reply(g.predicted(pv))
     second, pv = g.engine_move()
     waited = time.time() - t0
-    assert waited < 1.3, "answered %.2f s after the predicted move (2 s a move, 1.2 s pondered)" % waited
+    # 0.8 s are left of the 2 s; a search from scratch would take all of them.
+    assert waited < 1.7, "answered %.2f s after the predicted move (2 s a move, 1.2 s pondered)" % waited
     g.close()
     ok, out = replay_is_legal(path, cwd, g.moves)
     assert ok, out
@@ -97,7 +98,7 @@ def test_other_reply_gets_a_full_search(path, cwd):
     g.reply(other)
     g.engine_move()
     waited = time.time() - t0
-    assert 1.9 < waited < 3.0, "a full search of 2 s, got %.2f s" % waited
+    assert 1.9 < waited < 4.0, "a full search of 2 s, got %.2f s" % waited
     g.close()
     ok, out = replay_is_legal(path, cwd, g.moves)
     assert ok, out
@@ -132,16 +133,21 @@ def test_commands_end_the_ponder_search(path, cwd):
     t0 = time.time()
     g.e.send("quit")
     g.e.finish()
-    assert time.time() - t0 < 0.5
+    assert time.time() - t0 < 2.0
 
 
 def test_end_of_input_while_pondering(path, cwd):
-    text = "xboard\nnew\nhard\nnopost\nst 1\nsetboard %s\ngo\n" % OPENING
-    t0 = time.time()
-    proc = subprocess.run(engine_command(path), cwd=cwd, input=text, capture_output=True, text=True, timeout=30)
-    assert proc.returncode == 0 and engine_stderr(proc.stderr) == "" and MOVE_LINE.match(proc.stdout.strip().split("\n")[-1]), \
-        proc.stdout
-    assert time.time() - t0 < 1.5, "the ponder search ends with the input"
+    # The same session without pondering is the baseline: the end of input
+    # must end the ponder search too, adding nothing like a search's time.
+    took = {}
+    for mode in ("easy", "hard"):
+        text = "xboard\nnew\n%s\nnopost\nst 1\nsetboard %s\ngo\n" % (mode, OPENING)
+        t0 = time.time()
+        proc = subprocess.run(engine_command(path), cwd=cwd, input=text, capture_output=True, text=True, timeout=60)
+        took[mode] = time.time() - t0
+        assert proc.returncode == 0 and engine_stderr(proc.stderr) == "", (mode, proc.returncode, proc.stderr)
+        assert MOVE_LINE.match(proc.stdout.strip().split("\n")[-1]), proc.stdout
+    assert took["hard"] < took["easy"] + 1.0, "the ponder search ends with the input: %r" % took
 
 
 def test_easy_thinks_only_on_its_own_time(path, cwd):
