@@ -21,6 +21,7 @@ const types = {
   '.wasm': 'application/wasm',
   '.opn': 'text/plain; charset=utf-8',
   '.png': 'image/png',
+  '.webmanifest': 'application/manifest+json',
 };
 
 const server = createServer(async (request, response) => {

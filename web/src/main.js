@@ -8,6 +8,7 @@ import '@lichess-org/chessground/assets/chessground.base.css';
 import '@lichess-org/chessground/assets/chessground.brown.css';
 import '@lichess-org/chessground/assets/chessground.cburnett.css';
 import './style.css';
+import { keepOffline } from './offline.js';
 
 const $ = (id) => document.getElementById(id);
 
@@ -53,6 +54,7 @@ class Engine {
   }
 }
 
+keepOffline();
 const engine = new Engine(onEngineLine);
 let game = new Chess();
 let userColor = 'white';

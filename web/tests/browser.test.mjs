@@ -363,6 +363,44 @@ describe('TORLO in the browser', () => {
     await page.context().close();
   });
 
+  test('Chromium finds the page installable: manifest, icons and service worker', async () => {
+    const page = await openPage();
+    await page.evaluate(() => navigator.serviceWorker.ready);
+    const cdp = await page.context().newCDPSession(page);
+    const manifest = await cdp.send('Page.getAppManifest');
+    assert.deepEqual(manifest.errors, []);
+    const { installabilityErrors } = await cdp.send('Page.getInstallabilityErrors');
+    // A test profile is incognito; that note is about the profile, not the page.
+    const errors = installabilityErrors.map((e) => e.errorId);
+    console.log(`installability errors reported: ${JSON.stringify(errors)}`);
+    assert.deepEqual(errors.filter((id) => id !== 'in-incognito'), []);
+    await page.context().close();
+  });
+
+  test('after one visit the page loads and plays with its server stopped, isolated by its service worker', async () => {
+    const url = await serve('--no-isolation');  // a static host that sends no isolation headers
+    const server = servers.at(-1);
+    const page = await openPage(url);
+    assert.equal(await page.evaluate(() => crossOriginIsolated), false);
+    await page.waitForFunction(() => navigator.serviceWorker.controller !== null);
+    const stopped = new Promise((done) => server.once('exit', done));
+    server.kill();
+    await stopped;
+    await page.reload();
+    await page.waitForFunction(() => document.getElementById('status').textContent.startsWith('Your move'));
+    assert.equal(await page.evaluate(() => crossOriginIsolated), true);
+    await setTime(page, 500);
+    await playAndExpectReply(page, 'd2', 'd4', { moveTime: 500 });
+    const cached = await page.evaluate(async () => {
+      const names = await caches.keys();
+      const cache = await caches.open(names.find((n) => n.startsWith('torlo-')));
+      return Promise.all(['torlo.wasm', 'TORLO.opn'].map(async (f) => (await cache.match(f)) !== undefined));
+    });
+    assert.deepEqual(cached, [true, true], 'the engine and its book came from the cache');
+    await shot(page, 'offline');
+    await page.context().close();
+  });
+
   test('the browser console stayed free of errors', () => {
     assert.deepEqual(problems, []);
   });
