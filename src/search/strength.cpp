@@ -19,8 +19,8 @@ struct Anchor {
 
 // rating   depth  noise (cp)
 constexpr Anchor ANCHORS[] = {
-    { 800,    3,    200},
-    {1100,    3,    115},
+    { 800,    3,    250},
+    {1100,    3,    130},
     {1370,    3,     45},
     {1400,    4,    155},   // one ply more outweighs much noise
     {1700,    4,     45},
