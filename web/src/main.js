@@ -19,10 +19,15 @@ const $ = (id) => document.getElementById(id);
 // reads at its time checks: a command numbered at or below it stops at
 // once. A page that is not cross-origin isolated has no shared memory; it
 // replaces the worker instead (the next search sends the whole game again).
+// A worker that fails (an error in the engine or the worker) is replaced the
+// same way, and onFailure(message, restarted) told what happened; one that
+// fails again before its engine printed a line is not started again.
 class Engine {
-  constructor(onLine) {
+  constructor(onLine, onFailure) {
     this.onLine = onLine;
+    this.onFailure = onFailure;
     this.lastId = 0;
+    this.failures = 0;  // failures since the engine last printed a line
     this.start();
   }
 
@@ -32,9 +37,18 @@ class Engine {
     this.worker.onmessage = ({ data }) => {
       if (data.failed) showNote(data.failed);
       else if (data.error) console.error(`engine: ${data.line}`);
-      else this.onLine(data.id, data.line);
+      else {
+        this.failures = 0;
+        this.onLine(data.id, data.line);
+      }
     };
-    this.worker.onerror = (event) => showNote(`The engine did not start: ${event.message}`);
+    this.worker.onerror = (event) => {
+      event.preventDefault();  // reported here, not as an uncaught error
+      this.worker.terminate();
+      const restart = ++this.failures === 1;
+      if (restart) this.start();
+      this.onFailure(event.message, restart);
+    };
     this.worker.postMessage({ init: { cancel: this.counter ? this.counter.buffer : null } });
     this.send('uci');
   }
@@ -55,12 +69,13 @@ class Engine {
 }
 
 keepOffline();
-const engine = new Engine(onEngineLine);
+const engine = new Engine(onEngineLine, onEngineFailure);
 let game = new Chess();
 let userColor = 'white';
 let search = null;     // the running search: { id, kind: 'move' | 'hint', fen }
 let hint = null;       // { from, to } shown as an arrow
 let announced = 0;     // mate in N that the engine announced, 0 for none
+let stalled = null;    // why the game cannot go on (an engine move the rules refuse), or null
 
 const board = Chessground($('board'), {
   movable: { free: false, showDests: true, events: { after: onUserMove } },
@@ -116,7 +131,9 @@ function refresh() {
   const mate = announced ? ` TORLO announces mate in ${announced}.` : '';
   $('status').textContent = over
     ? `${over[1]} (${over[0].replaceAll('1/2', '½')})`
-    : movable
+    : stalled
+      ? stalled
+      : movable
       ? `Your move.${mate}${game.inCheck() ? ' You are in check.' : ''}`
       : `TORLO is thinking…${mate}`;
 }
@@ -159,7 +176,7 @@ function stopSearch() {
 function afterMove() {
   hint = null;
   refresh();
-  if (!result() && !userToMove()) {
+  if (!result() && !userToMove() && !stalled) {
     think('move');
     refresh();
   }
@@ -205,8 +222,39 @@ function onEngineLine(id, line) {
       showNote(`Hint: ${new Chess(done.fen).move(move).san}`);
       return;
     }
-    play(move.from, move.to, move.promotion);
+    playEngineMove(move, uci);
   }
+}
+
+// The engine's move. One that the rules refuse would be searched for and
+// refused again without end: the game stops there with the reason shown,
+// until a take-back, a new game or a set-up position.
+function playEngineMove(move, uci) {
+  try {
+    game.move(move);
+  } catch {
+    stalled = `TORLO answered ${uci}, which is not a legal move here. Take back or start a new game.`;
+    showNote(stalled);
+    refresh();
+    return;
+  }
+  afterMove();
+}
+
+// The engine's worker failed and was replaced: the search it was running
+// starts again in the new one. One that cannot be replaced stops the game.
+function onEngineFailure(message, restarted) {
+  if (!restarted) {
+    stalled = `The engine did not start: ${message}`;
+    search = null;
+    refresh();
+    return;
+  }
+  showNote(`The engine stopped (${message}) and was restarted.`);
+  const kind = search ? search.kind : null;
+  search = null;
+  if (kind) think(kind);
+  refresh();
 }
 
 // "info depth D score cp S|mate N time T nodes N nps N pv m1 m2 ...": the
@@ -257,6 +305,7 @@ function newGame(color, fen = DEFAULT_POSITION) {
   game = next;
   userColor = color;
   announced = 0;
+  stalled = null;
   const date = new Date();
   game.setHeader('Event', 'Casual game');
   game.setHeader('Site', 'TORLO in a web browser');
@@ -278,6 +327,7 @@ function takeBack() {
   for (let i = 0; i < plies; ++i) game.undo();
   hint = null;
   announced = 0;
+  stalled = null;
   showNote('');
   refresh();
 }

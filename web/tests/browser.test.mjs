@@ -52,8 +52,9 @@ after(async () => {
   for (const child of servers) child.kill();
 });
 
-async function openPage(url = isolatedUrl, viewport = { width: 1200, height: 860 }) {
+async function openPage(url = isolatedUrl, viewport = { width: 1200, height: 860 }, prepare = null) {
   const context = await browser.newContext({ viewport });
+  await prepare?.(context);
   await context.grantPermissions(['clipboard-read', 'clipboard-write'], { origin: new URL(url).origin });
   const page = await context.newPage();
   page.on('console', (m) => m.type() === 'error' && problems.push(`console: ${m.text()}`));
@@ -155,6 +156,19 @@ async function askHint(page) {
   assert.ok(move, `the hint ${san} is a legal move`);
   assert.equal(await page.locator('svg.cg-shapes g line').count(), 1);  // the arrow
   return move;
+}
+
+// Serves the first engine-worker.js of a context with code added before
+// (or after) it; later requests get the real worker.
+async function faultyWorker(context, code, { append = false } = {}) {
+  let served = false;
+  await context.route('**/engine-worker.js', async (route) => {
+    if (served) return route.continue();
+    served = true;
+    const response = await route.fetch();  // its headers too: an isolated page's worker needs them
+    const body = await response.text();
+    await route.fulfill({ response, body: append ? body + code : code + body });
+  });
 }
 
 // A legal move for the side to move, preferring the given ones.
@@ -360,6 +374,35 @@ describe('TORLO in the browser', () => {
     const next = someMove(await fenOf(page), ['g1f3', 'b1c3']);
     await playAndExpectReply(page, next.from, next.to, { drag: true, moveTime: 500 });
     await shot(page, 'phone');
+    await page.context().close();
+  });
+
+  test('an engine move the rules refuse stops the game with the reason instead of searching again', async () => {
+    // The worker passes on every bestmove as e2e5, which is never legal for Black.
+    const page = await openPage(isolatedUrl, undefined, (context) => faultyWorker(context,
+      "const post = self.postMessage.bind(self); self.postMessage = (m) => post(m.line?.startsWith('bestmove ') ? { ...m, line: 'bestmove e2e5' } : m);\n"));
+    await setTime(page, 500);
+    await clickMove(page, 'd2', 'd4');
+    await page.waitForFunction(() => document.getElementById('status').textContent.includes('e2e5'));
+    const position = await fenOf(page);
+    await page.waitForTimeout(1500);  // no new search, no move
+    assert.match(await statusOf(page), /^TORLO answered e2e5, which is not a legal move here/);
+    assert.equal(await fenOf(page), position);
+    assert.equal(await page.isDisabled('#hint'), true);
+    await page.click('#takeback');  // the game goes on from before the user's move
+    assert.match(await statusOf(page), /^Your move/);
+    await page.context().close();
+  });
+
+  test('a worker that fails during a search is reported, restarted, and the game goes on', async () => {
+    // The first worker throws on its first search; its replacement is the real one.
+    const page = await openPage(isolatedUrl, undefined, (context) => faultyWorker(context,
+      "const handle = self.onmessage; self.onmessage = (e) => { if (e.data.line?.startsWith('go ')) throw new Error('simulated fault'); handle(e); };\n",
+      { append: true }));
+    await setTime(page, 500);
+    await playAndExpectReply(page, 'e2', 'e4', { moveTime: 500 + 3000 });  // the restart's time too
+    assert.match(await page.textContent('#note'), /^The engine stopped \(.*simulated fault\) and was restarted\./);
+    await playAndExpectReply(page, 'g1', 'f3', { moveTime: 500 });
     await page.context().close();
   });
 
