@@ -131,6 +131,25 @@ def test_quit_during_threaded_search(path, cwd):
     assert took[True] < took[False] + 1.0, "quit took %.2f s while searching, %.2f s idle" % (took[True], took[False])
 
 
+def test_multipv_with_helper_threads(path, cwd):
+    # The main thread reports the lines: three a depth, best first, different
+    # first moves, and bestmove is line 1's move.
+    e = uci_engine(path, cwd, "Threads value 2", "MultiPV value 3")
+    e.send("position fen r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3")
+    e.send("go depth 6")
+    lines = []
+    while not (line := e.expect(lambda l: l.startswith(("info depth", "bestmove")), 60)).startswith("bestmove"):
+        lines.append(line.split())
+    last = [l for l in lines if l[2] == "6"]
+    assert [l[4] for l in last[-3:]] == ["1", "2", "3"], lines[-6:]
+    scores = [int(l[7]) for l in last[-3:] if l[6] == "cp"]
+    assert scores == sorted(scores, reverse=True), last[-3:]
+    firsts = [l[l.index("pv") + 1] for l in last[-3:]]
+    assert len(set(firsts)) == 3 and line.split()[1] == firsts[0], (firsts, line)
+    e.send("quit")
+    e.finish()
+
+
 # Tests that need helper threads; a build that searches with one thread
 # (its Threads option stops at 1: the MinGW build) leaves them out.
 NEEDS_HELPERS = {"test_console_cores_and_memory", "test_uci_options_and_stop_latency"}
