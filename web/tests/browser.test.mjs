@@ -59,7 +59,7 @@ async function openPage(url = isolatedUrl, viewport = { width: 1200, height: 860
   const page = await context.newPage();
   page.on('console', (m) => m.type() === 'error' && problems.push(`console: ${m.text()}`));
   page.on('pageerror', (e) => problems.push(`page error: ${e.message}`));
-  page.on('requestfailed', (r) => problems.push(`request failed: ${r.url()}`));
+  page.on('requestfailed', (r) => problems.push(`request failed: ${r.url()} (${r.failure()?.errorText})`));
   page.on('worker', (w) => w.on?.('console', (m) => m.type() === 'error' && problems.push(`worker: ${m.text()}`)));
   await page.goto(url);
   await page.waitForFunction(() => document.getElementById('status').textContent.startsWith('Your move'));
@@ -425,6 +425,10 @@ describe('TORLO in the browser', () => {
     const server = servers.at(-1);
     const page = await openPage(url);
     assert.equal(await page.evaluate(() => crossOriginIsolated), false);
+    // "Your move" shows before the engine has loaded: a reply shows that it
+    // has, and that nothing is still on its way when the server stops.
+    await setTime(page, 500);
+    await playAndExpectReply(page, 'e2', 'e4', { moveTime: 500 });
     await page.waitForFunction(() => navigator.serviceWorker.controller !== null);
     const stopped = new Promise((done) => server.once('exit', done));
     server.kill();
