@@ -98,6 +98,9 @@ extern constinit TORLO_THREAD_LOCAL UndoRecord game_history[HISTORY_SIZE];
 // it belong to another position and are never taken back or compared.
 extern constinit TORLO_THREAD_LOCAL int32_t setup_ply;
 
+// Whether the square holds a piece of that kind and colour.
+inline bool holds(int sq, int colour, int piece) { return pos.board[sq] == piece && pos.color[sq] == colour; }
+
 // --- position.cpp
 uint64_t compute_hash();       // the key of pos from scratch (no side effect)
 // pos.hash_key = compute_hash(), and the square sets rebuilt from board and

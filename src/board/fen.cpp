@@ -60,8 +60,6 @@ void place_pieces(const Field& f) {
     }
 }
 
-inline bool holds(int sq, int colour, int piece) { return pos.board[sq] == piece && pos.color[sq] == colour; }
-
 // Rights are a set of letters; each is kept only with its king and rook at home.
 uint8_t read_castling(const Field& f) {
     uint8_t rights = 0;

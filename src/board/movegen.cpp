@@ -194,8 +194,6 @@ SquareSet capture_candidates(int us, SquareSet ours, SquareSet theirs) {
     return candidates;
 }
 
-inline bool holds(int sq, int colour, int piece) { return pos.board[sq] == piece && pos.color[sq] == colour; }
-
 void en_passant_moves(Writer& w) {
     const int ep = pos.ep;
     const int f = file_of(ep);

@@ -22,8 +22,6 @@ int word_square(const char* w) {
     return square_from_text(w);
 }
 
-inline bool holds(int sq, int colour, int piece) { return pos.board[sq] == piece && pos.color[sq] == colour; }
-
 uint8_t rights_from_placement() {
     uint8_t rights = 0;
     if (holds(E1, WHITE, KING)) {
