@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows build, checked on Linux: `make windows` cross-compiles a
-# static torlo.exe with MinGW-w64 (warnings as errors) and packs the zip;
-# the executable must import only system DLLs and reserve 8 MB of stack.
+# static torlo.exe with MinGW-w64 and clang (warnings as errors) and packs
+# the zip; the executable must import only system DLLs, reserve 8 MB of
+# stack and search with helper threads (Threads above 1).
 # The executable from the zip then runs under Wine: started from another
 # folder it finds the book beside it; its output equals the Linux build's
 # (start-up lines, perft 5 from the start position and from Kiwipete,
@@ -19,7 +20,7 @@ reference=${1:-build/torlo}
 echo "=== the Windows build: MinGW-w64 cross build, checks under Wine, xboard playing it"
 
 need_packages=()
-for pkg in cmake g++ python3 g++-mingw-w64-x86-64-posix mingw-w64 wine64; do
+for pkg in cmake g++ python3 g++-mingw-w64-x86-64-posix mingw-w64 clang wine64; do
   dpkg -s "$pkg" >/dev/null 2>&1 || need_packages+=("$pkg")
 done
 if ((${#need_packages[@]})); then
@@ -99,6 +100,10 @@ echo "first start: $((SECONDS - t0)) s"
 if grep -v '^wine: ' "$work/first.err"; then fail "standard error of the first start (above)"; fi
 grep -q '^Book size: ' "$work/first.out" || { cat "$work/first.out"; fail "no book line beside the book"; }
 [[ $(head -1 "$work/first.out") == "TORLO v$version" ]] || fail "the zip's version $version is not the engine's"
+# Helper threads: clang compiled their copy (cmake/windows-helper-copy.cmake).
+threads=$(cd "$folder" && printf 'uci\nquit\n' | "$wine" torlo.exe 2>/dev/null | sed -n 's/^option name Threads .* max \([0-9]*\).*/\1/p')
+echo "Threads: at most ${threads:-?}"
+((${threads:-1} > 1)) || fail "torlo.exe searches with one thread"
 
 # Started from another folder, the executable finds the book beside it.
 (cd "$work" && printf 'quit\n' | "$wine" "$folder/torlo.exe" >"$work/elsewhere.out" 2>/dev/null) ||

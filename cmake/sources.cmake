@@ -3,10 +3,11 @@
 
 # Whether this build searches with one thread, without the helper copy: the
 # browser's single-threaded WebAssembly (no thread storage without shared
-# memory) and MinGW's GCC on Windows (it emulates thread storage with a
-# library call on every access). The sources read it as TORLO_SINGLE_THREAD.
+# memory) and MinGW's GCC on Windows when no clang compiles the helper copy
+# (cmake/windows-helper-copy.cmake). The sources read it as
+# TORLO_SINGLE_THREAD.
 function(torlo_single_thread out)
-  if((WIN32 AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU") OR (EMSCRIPTEN AND NOT TORLO_WASM_THREADS))
+  if((EMSCRIPTEN AND NOT TORLO_WASM_THREADS) OR (WIN32 AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND NOT TORLO_HELPER_CLANG))
     set(${out} 1 PARENT_SCOPE)
   else()
     set(${out} 0 PARENT_SCOPE)
