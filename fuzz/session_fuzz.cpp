@@ -22,24 +22,17 @@
 #include "book/book.h"
 #include "fuzz_support.h"
 
-namespace torlo {
-// Lines a protocol queued while the engine was busy; absent in builds
-// without such a queue.
-bool pending_line(char* buf, int size) __attribute__((weak));
-}  // namespace torlo
-
 namespace {
 
 using namespace torlo;
 
-constexpr int SHORT_DEPTH = 3;          // deepest search the target allows
-constexpr uint64_t NODE_CAP = 20000;    // a search past this many nodes is stopped
+constexpr int SHORT_DEPTH = 3;        // deepest search the target allows
+constexpr uint64_t NODE_CAP = 20000;  // a search past this many nodes is stopped
 constexpr int PERFT_CAP = 2;
 constexpr int ENGINE_TURNS_PER_LINE = 8;
-// Bounds on one input's work, so that inputs stay fast: lines handled, and
-// searches (engine turns, and lines that may search: hint, go, perft).
-constexpr int MAX_LINES = 500;
-constexpr int MAX_SEARCHES = 40;
+// Bounds on one input's work: lines handled, and searches (engine turns,
+// and lines that may search: hint, go, perft).
+constexpr int MAX_LINES = 500, MAX_SEARCHES = 40;
 
 constexpr const char* POSITION_FILE =
     "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1\n"
@@ -54,9 +47,7 @@ constexpr const char* POSITION_FILE =
     "8/8/8/8/8/8/8/8 w KQkq e3\n"
     "QQQQQQQQQ/99999999/KKKKkkkk/pppppppp/PPPPPPPP w KQkq h6\n"
     "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - "
-    "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"
-    "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"
-    "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx\n"
+    "%s\n"  // 303 x: an over-long line
     "4k3/8/8/8/8/8/8/4K3 w - -";  // last line without a line end
 
 constexpr const char* BOOK =
@@ -110,29 +101,22 @@ bool tame_slow_commands(int* searches) {
     return true;
 }
 
-// root_moves must be the list generate_moves gives for the position now.
-void check_root_moves() {
+// A consistent position, and root_moves the list generate_moves gives for it now.
+void check_all() {
+    fuzz::check_position();
     static Move fresh[MAX_MOVES];
     const int n = generate_moves(fresh, 0);
     TORLO_FUZZ_CHECK(n == move_count);
     for (int i = 0; i < n; ++i) TORLO_FUZZ_CHECK(fuzz::same_move(fresh[i], root_moves[i]));
 }
 
-void check_all() {
-    fuzz::check_position();
-    check_root_moves();
-}
-
-bool next_line() {
-    if (pending_line && pending_line(input_line, LINE_SIZE)) return true;
-    return read_line(input_line, LINE_SIZE);
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     fuzz::initialize(argc, argv);
-    fuzz::write_file("pos.epd", POSITION_FILE, std::strlen(POSITION_FILE));
+    std::string positions = POSITION_FILE;
+    positions.replace(positions.find("%s"), 2, std::string(303, 'x'));
+    fuzz::write_file("pos.epd", positions.data(), positions.size());
     fuzz::write_file(BOOK_FILE, BOOK, std::strlen(BOOK));
     ::mkdir("dir.epd", 0700);
     trace = std::getenv("TORLO_FUZZ_TRACE") != nullptr;
@@ -161,12 +145,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             keep_search_short();
             const int32_t ply_before = pos.ply;
             if (trace) std::fprintf(stderr, "[engine to move, ply %d]\n", pos.ply);
-            if (trace) fuzz::dump_position();
             engine_move();
             check_all();
             TORLO_FUZZ_CHECK(pos.ply != ply_before || pos.side != settings.computer_side);
         }
-        if (quit_requested || !next_line()) break;
+        if (quit_requested || !read_line(input_line, LINE_SIZE)) break;
         ++lines;
         if (!tame_slow_commands(&searches)) continue;
         keep_search_short();

@@ -2,7 +2,6 @@
 // from text; malformed text stays on the board; what setup leaves alone.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 
 #include "board/board.h"
@@ -18,13 +17,6 @@ using test::sq;
 constexpr const char* START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR ";
 constexpr const char* AFTER_E4 = "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3";
 
-bool same(const Position& a, const Position& b) {
-    return std::memcmp(a.board, b.board, sizeof a.board) == 0 && std::memcmp(a.color, b.color, sizeof a.color) == 0 &&
-           a.side == b.side && a.castle == b.castle && a.ep == b.ep && a.hash_key == b.hash_key &&
-           a.king_sq[0] == b.king_sq[0] && a.king_sq[1] == b.king_sq[1] && a.fifty_counter == b.fifty_counter &&
-           a.piece_material[0] == b.piece_material[0] && a.piece_material[1] == b.piece_material[1] && a.ply == b.ply;
-}
-
 struct Fields { std::string fen; int side, castle, ep; };
 
 // Each FEN is set up over Black to move with all rights and an en-passant square.
@@ -33,9 +25,8 @@ void expect_fields(std::initializer_list<Fields> rows) {
         test::reset_engine();
         ASSERT_EQ(setup_fen(AFTER_E4), 1);
         ASSERT_EQ(setup_fen(r.fen.c_str()), 1) << r.fen;
-        EXPECT_EQ(pos.side, r.side) << r.fen;
-        EXPECT_EQ(pos.castle, r.castle) << r.fen;
-        EXPECT_EQ(pos.ep, r.ep) << r.fen;
+        EXPECT_TRUE(pos.side == r.side && pos.castle == r.castle && pos.ep == r.ep)
+            << r.fen << ": side " << int{pos.side} << " castle " << int{pos.castle} << " ep " << int{pos.ep};
         EXPECT_EQ(pos.hash_key, compute_hash()) << r.fen;
     }
 }
@@ -45,53 +36,37 @@ TEST(FenSetup, PositionAfterE4MatchesThePlayedMoveCountersIgnored) {
     ASSERT_EQ(play_user_move("e2e4"), 1);
     Position played = pos;
     played.fifty_counter = 1;  // setup keeps the game's ply and count, here those after 1. Nf3
-    for (const char* rest : {"", " 0 1", " 45 99", " bm e4; id \"x\";"}) {
+    for (const char* rest : {"", " 45 99", " bm e4; id \"x\";"}) {
         test::reset_engine();
         ASSERT_EQ(play_user_move("g1f3"), 1);
         tt_store(played.hash_key, 42, 0x1234, 5, TT_EXACT);
-        ASSERT_EQ(settings.use_book, 1);
         ASSERT_EQ(setup_fen((std::string(AFTER_E4) + rest).c_str()), 1);
-        EXPECT_TRUE(same(played, pos)) << rest;
-        EXPECT_EQ(pos.ep, 90);
+        EXPECT_EQ(test::diff(played, pos), "") << rest;
         EXPECT_EQ(settings.use_book, 0);
-        EXPECT_EQ(tt_probe(pos.hash_key).age, 0);
-        ASSERT_EQ(move_count, 20);  // Black's moves, the knights of rank 8 first
+        EXPECT_EQ(tt_probe(pos.hash_key).age, 0) << "the table is cleared";
+        ASSERT_EQ(move_count, 20);  // the root moves are Black's
         EXPECT_STREQ(move_uci(root_moves[0]), "b8a6");
     }
 }
 
-TEST(FenSetup, CastlingLettersKeptOnlyWithKingAndRookAtHome) {
-    const std::string s = START;
+TEST(FenSetup, SideCastlingAndEnPassantFieldsKeptOnlyWhereTheBoardAllowsThem) {
+    const std::string s = START, e4 = "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR", p = "4k3/8/8/3pP3/8/8/8/4K3 ";
     expect_fields({
-        {s + "w - -", WHITE, 0, 0},         {s + "w kq -", WHITE, 12, 0},     {s + "w Kk -", WHITE, 5, 0},
-        {s + "w qkQK -", WHITE, 15, 0},     {s + "w Kx -", WHITE, 1, 0},      {s + "w K-Q -", WHITE, 1, 0},
-        {s + "w xyz -", WHITE, 0, 0},
-        {"r3k2r/8/8/8/8/8/8/R3K1R1 w KQkq -", WHITE, 14, 0},   // rook g1, not h1
-        {"r3k2r/8/8/8/8/8/8/1R2K2R w KQkq -", WHITE, 13, 0},   // rook b1, not a1
-        {"r3k2r/8/8/8/8/8/8/R4K1R w KQkq -", WHITE, 12, 0},    // king f1
-        {"1r2k2r/8/8/8/8/8/8/R3K2R w KQkq -", WHITE, 7, 0},    // rook b8
-        {"r2k3r/8/8/8/8/8/8/R3K2R w KQkq -", WHITE, 3, 0},     // king d8
-        {"r3k2R/8/8/8/8/8/8/R3K3 w KQkq -", WHITE, 10, 0},     // h8 rook is White, h1 empty
-        {"r3K2r/8/8/8/8/8/8/R3k2R w KQkq -", WHITE, 0, 0},     // kings swapped
-    });
-}
-
-TEST(FenSetup, SideCharacterAndMissingFields) {
-    const std::string s = START, e4 = "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR";
-    expect_fields({
-        {s + "w KQkq -", WHITE, 15, 0}, {s + "x KQkq -", WHITE, 15, 0}, {s + "e KQkq -", WHITE, 15, 0},
-        {s + "b KQkq -", BLACK, 15, 0}, {s + "W KQkq -", BLACK, 15, 0}, {s + "d KQkq -", BLACK, 15, 0},
-        {s + "- KQkq -", BLACK, 15, 0}, {s + "\xe9 KQkq -", BLACK, 15, 0},  // a negative char
+        // Castling letters in any order, others ignored; a right needs its king and rook at home.
+        {s + "w - -", WHITE, 0, 0}, {s + "w kq -", WHITE, 12, 0}, {s + "w qkQK -", WHITE, 15, 0},
+        {s + "w K-Q -", WHITE, 1, 0}, {s + "w xyz -", WHITE, 0, 0},
+        {"r3k2r/8/8/8/8/8/8/R3K1R1 w KQkq -", WHITE, 14, 0},  {"r3k2r/8/8/8/8/8/8/1R2K2R w KQkq -", WHITE, 13, 0},
+        {"r3k2r/8/8/8/8/8/8/R4K1R w KQkq -", WHITE, 12, 0},   {"1r2k2r/8/8/8/8/8/8/R3K2R w KQkq -", WHITE, 7, 0},
+        {"r2k3r/8/8/8/8/8/8/R3K2R w KQkq -", WHITE, 3, 0},    {"r3k2R/8/8/8/8/8/8/R3K3 w KQkq -", WHITE, 10, 0},
+        {"r3K2r/8/8/8/8/8/8/R3k2R w KQkq -", WHITE, 0, 0},    // kings swapped
+        // The side: White for w, x and e, Black for any other character; missing fields are empty.
+        {s + "x KQkq -", WHITE, 15, 0}, {s + "e KQkq -", WHITE, 15, 0}, {s + "b KQkq -", BLACK, 15, 0},
+        {s + "W KQkq -", BLACK, 15, 0}, {s + "\xe9 KQkq -", BLACK, 15, 0},  // a negative char
         {s + "white KQ -", WHITE, 0, 0},  // one character: "hite" is the castling field
-        {e4, WHITE, 0, 0},              {e4 + "   b  ", BLACK, 0, 0},     {e4 + " b Kq", BLACK, 9, 0},
-    });
-}
-
-TEST(FenSetup, EnPassantSquareKeptOnlyBehindAPawnThatJustPassedIt) {
-    const std::string p = "4k3/8/8/3pP3/8/8/8/4K3 ";
-    expect_fields({
+        {e4, WHITE, 0, 0}, {e4 + "   b  ", BLACK, 0, 0}, {e4 + " b Kq", BLACK, 9, 0},
+        // En passant: kept behind the pawn that just passed it, even when no pawn can take.
         {p + "w - d6", WHITE, 0, sq("d6")}, {"4k3/8/8/8/4P3/8/8/4K3 b - e3xyz", BLACK, 0, sq("e3")},
-        {"4k3/8/8/3p4/8/8/8/4K3 w - d6", WHITE, 0, sq("d6")},  // kept though no pawn can take
+        {"4k3/8/8/3p4/8/8/8/4K3 w - d6", WHITE, 0, sq("d6")},
         // Dropped: a White pawn on e5; nothing on c5; the rank of the other side; d6 occupied; a knight
         // or a White pawn on d5; White to move after a White push; no square.
         {p + "w - e6", WHITE, 0, 0}, {p + "w - c6", WHITE, 0, 0}, {p + "w - d3", WHITE, 0, 0},
@@ -102,32 +77,17 @@ TEST(FenSetup, EnPassantSquareKeptOnlyBehindAPawnThatJustPassedIt) {
     });
 }
 
-TEST(FenSetup, PlacementWithoutKingKeepsKingSquare) {
-    test::reset_engine();
-    ASSERT_EQ(setup_fen("8/8/8/8/8/8/8/6K1 w - -"), 1);
-    EXPECT_TRUE(pos.king_sq[WHITE] == sq("g1") && pos.king_sq[BLACK] == sq("e8"));  // no Black king placed
-    ASSERT_EQ(setup_fen("k7/8/8/8/8/8/8/8 w - -"), 1);
-    EXPECT_TRUE(pos.king_sq[WHITE] == sq("g1") && pos.king_sq[BLACK] == sq("a8"));
-}
-
-TEST(FenSetup, MalformedPlacementStaysInsideTheBoard) {
+// (How malformed placements are read is pinned by tests/e2e/robustness_test.py.)
+TEST(FenSetup, MalformedPlacementStaysInsideTheBoardAndKeepsKingSquares) {
     for (const std::string& text : {std::string(100, 'p'), std::string(90, 'K'), std::string(400, '8'),
                                     std::string(500, 'x'), std::string("8/8/8/8/8/8/8/88"),
                                     std::string("k7/8/8/8/8/8/8/K6p7pppp"), std::string(19, '8')}) {
         ASSERT_TRUE(test::setup((text + " w KQkq d6").c_str())) << text;
         EXPECT_TRUE(position_is_ok()) << text;  // border untouched, squares sound, key recomputed
     }
-    // One sequence from a8 to h1: "4k5" runs two squares into rank 7, so "4K3" puts the king on g1.
-    ASSERT_TRUE(test::setup("4k5/8/8/8/8/8/8/4K3 w - -"));
-    EXPECT_TRUE(pos.board[sq("g1")] == KING && pos.king_sq[WHITE] == sq("g1") && pos.board[sq("e1")] == EMPTY);
-    // Junk is skipped without advancing, slashes mean nothing, text after h1 is ignored.
-    ASSERT_TRUE(test::setup("4k3/8/8/8/8/8/8/4K3 w - -"));
-    const Position clean = pos;
-    for (const char* junk : {"4kcdefghijlmo3/8/8/8/8/8/8/4K3 w - -", "4k3/8/8/9/0x8/8/8/8/4K3ZY w - -",
-                             "4k3888/888/4K3QQ w - -"}) {
-        ASSERT_TRUE(test::setup(junk));
-        EXPECT_TRUE(same(clean, pos)) << junk;
-    }
+    // A colour without a king placed keeps its king square.
+    ASSERT_TRUE(test::setup("8/8/8/8/8/8/8/6K1 w - -"));
+    EXPECT_TRUE(pos.king_sq[WHITE] == sq("g1") && pos.king_sq[BLACK] == sq("e8"));
 }
 
 TEST(FenSetup, TextWithoutPlacementChangesNothing) {
@@ -139,7 +99,7 @@ TEST(FenSetup, TextWithoutPlacementChangesNothing) {
     const Move first = root_moves[0];
     for (const char* text : {"", " ", "   \t  "}) {
         EXPECT_EQ(setup_fen(text), 0) << '"' << text << '"';
-        EXPECT_TRUE(same(before, pos));
+        EXPECT_EQ(test::diff(before, pos), "") << '"' << text << '"';
         EXPECT_EQ(settings.use_book, 1);
         EXPECT_NE(tt_probe(pos.hash_key).age, 0);
         EXPECT_TRUE(move_count == 20 && root_moves[0].from == first.from && root_moves[0].to == first.to);

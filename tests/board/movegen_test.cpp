@@ -1,10 +1,10 @@
-// Move generation: the order of the pseudo-legal moves, the ordering score
-// written with each move, and the list capacity.
+// Move generation and attack detection: move paths counted against
+// published counts, the captures-only list against the full list, the list
+// capacity, and attacks against a scan outward from each piece. (The
+// moves' ordering scores decide only the search's speed: bench pins them.)
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
-#include <vector>
 
 #include "board/board.h"
 #include "support/harness.h"
@@ -12,123 +12,45 @@
 namespace torlo {
 namespace {
 
-using test::sq;
-
-Move mv(const char* text) {  // squares only: killers are matched by squares
-    return Move{static_cast<uint8_t>(sq(text)), static_cast<uint8_t>(sq(text + 2)), QUIET, 0};
-}
-
-// Sets up the FEN with a cleared history, no killers and root_ply 0.
-void fresh(const char* fen) {
-    ASSERT_TRUE(test::setup(fen)) << fen;
-    std::memset(history_score, 0, sizeof history_score);
-    for (int i = 0; i < MAX_PLY; ++i) killer1[i] = killer2[i] = killer3[i] = Move{0, 0, 0, 0};
-    root_ply = 0;
-}
-
-std::vector<Move> gen(int captures_only) {
-    Move list[MAX_MOVES];
-    return std::vector<Move>(list, list + generate_moves(list, captures_only));
-}
-
-// "e2e4 g1f3", or with scores "e2e4:0 g1f3:1000", from entry first on.
-std::string names(const std::vector<Move>& moves, bool scores = false, size_t first = 0, size_t count = MAX_MOVES) {
-    std::string out;
-    for (size_t i = first; i < moves.size() && i < first + count; ++i) {
-        out.append(i > first ? " " : "").append(move_uci(moves[i]));
-        if (scores) out.append(":").append(std::to_string(moves[i].score));
+TEST(Perft, MatchesPublishedCounts) {
+    const struct { const char* fen; int depth; uint64_t nodes; } cases[] = {
+        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", 4, 197281},
+        {"r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -", 3, 97862},
+        {"8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - -", 5, 674624},
+        {"r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1", 4, 422333},
+        {"rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8", 3, 62379},
+        {"r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - - 0 10", 3, 89890},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(test::setup(c.fen));
+        EXPECT_EQ(perft(c.depth), c.nodes) << c.fen;
+        EXPECT_TRUE(position_is_ok()) << c.fen;
     }
+}
+
+std::string listed(bool captures_only) {  // "e2e4:0 ..." of the captures a mode generates
+    Move list[MAX_MOVES];
+    const int n = generate_moves(list, captures_only);
+    std::string out;
+    for (int i = 0; i < n; ++i)
+        if (captures_only || pos.color[list[i].to] == (pos.side ^ 1) || list[i].type == EN_PASSANT)
+            out.append(move_uci(list[i])).append(":").append(std::to_string(list[i].score)).append(" ");
     return out;
 }
 
-int score(const std::vector<Move>& moves, const char* text) {  // -1 when not generated
-    for (const Move& m : moves)
-        if (move_uci(m) == std::string(text)) return m.score;
-    return -1;
-}
-
-TEST(MoveGeneration, OpeningMovesInScanOrder) {
-    fresh("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -");
-    const auto all = gen(0);
-    EXPECT_EQ(names(all), "a2a4 a2a3 b2b4 b2b3 c2c4 c2c3 d2d4 d2d3 e2e4 e2e3 f2f4 f2f3 g2g4 g2g3 h2h4 h2h3 "
-                          "b1a3 b1c3 g1f3 g1h3");
-    for (const Move& m : all) EXPECT_EQ(m.score, 0) << move_uci(m);
-    EXPECT_TRUE(all[8].type == DOUBLE_PUSH && all[9].type == PAWN_PUSH);
-    EXPECT_TRUE(gen(1).empty());
-}
-
-TEST(MoveGeneration, PromotionsQueenRookKnightBishopWithFixedScores) {
-    fresh("3r3k/4P3/8/8/8/8/8/K7 w - -");
-    history_score[sq("e7")][sq("e8")] = 777;  // neither history nor killers count
-    killer1[0] = mv("e7d8");
-    EXPECT_EQ(names(gen(0), true, 0, 8), "e7e8q:11000 e7e8r:10500 e7e8n:10300 e7e8b:10300 "  // 10000 + new piece
-                                         "e7d8q:11000 e7d8r:10500 e7d8n:10300 e7d8b:10300");
-    EXPECT_EQ(names(gen(1), true), "e7d8q:11000 e7d8r:10500 e7d8n:10300 e7d8b:10300");
-}
-
-TEST(MoveGeneration, EnPassantInBothModesScoresHistoryOnly) {
-    fresh("4k3/8/8/3pP3/8/8/8/4K3 w - d6");
-    history_score[sq("e5")][sq("d6")] = 37;
-    EXPECT_EQ(score(gen(0), "e5d6"), 37);
-    EXPECT_EQ(names(gen(1), true), "e5d6:37");
-    EXPECT_EQ(gen(1)[0].type, EN_PASSANT);
-    fresh("4k3/8/8/2PpP3/8/8/8/4K3 w - d6");  // both neighbours take, the h side first
-    EXPECT_EQ(names(gen(1)), "e5d6 c5d6");
-}
-
-TEST(MoveGeneration, CastlingLastKingSideFirstWithoutAttackTests) {
-    const struct { const char* fen; const char* castles; } cases[] = {
-        {"4k3/8/8/8/4r3/8/8/R3K2R w KQ -", "e1g1 e1c1"},  // in check: still generated
-        {"r3k2r/8/8/8/8/8/8/4K3 b kq -", "e8g8 e8c8"},
-        {"4k3/8/8/8/8/8/8/RN2K2R w KQ -", "e1g1"},        // b1 must be empty too
-        {"4k3/8/8/8/8/8/8/R3K2R w Q -", "e1c1"},
-    };
-    for (const auto& c : cases) {
-        fresh(c.fen);
-        const auto all = gen(0);
-        size_t n = 0;
-        for (const Move& m : all) n += m.type == CASTLING;
-        EXPECT_EQ(names(all, false, all.size() - n), c.castles) << c.fen;
-        for (const Move& m : gen(1)) EXPECT_NE(m.type, CASTLING) << c.fen;
+TEST(MoveGeneration, CapturesOnlyListIsTheFullListsCapturesWithTheirScores) {
+    for (const char* fen : {"r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -",
+                            "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq -",
+                            "3r3k/4P3/8/8/8/8/8/K7 w - -", "4k3/8/8/2PpP3/8/8/8/4K3 w - d6",
+                            "4k3/8/8/8/4Pp2/8/8/4K3 b - e3", "4k3/8/8/3r4/2P5/8/4n3/3QK3 w - -"}) {
+        ASSERT_TRUE(test::setup(fen));
+        EXPECT_EQ(listed(true), listed(false)) << fen;
     }
-}
-
-TEST(MoveGeneration, CaptureScoresAreVictimMinusAttackerPlusTenThousand) {
-    fresh("4k3/8/8/3r4/2P5/8/4n3/3QK3 w - -");
-    history_score[sq("d1")][sq("d5")] = 55;  // replaced by the capture score
-    killer3[0] = mv("d1e2");                 // added to it
-    // Pawn takes rook 10400, queen takes rook 9500, queen takes knight 9300 + 250, king (-1) takes knight.
-    EXPECT_EQ(names(gen(1), true), "c4d5:10400 d1d5:9500 d1e2:9550 e1e2:10301");
-    EXPECT_EQ(score(gen(0), "d1d2"), 0);
-}
-
-TEST(MoveGeneration, KillerBonusesAndHistoryOfTheSearchPly) {
-    fresh("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -");
-    killer1[0] = mv("g1f3");
-    killer2[0] = mv("e2e4");  // QUIET here, DOUBLE_PUSH generated: squares decide
-    killer3[0] = mv("b1c3");
-    history_score[sq("b1")][sq("c3")] = 40;
-    history_score[sq("g1")][sq("h3")] = 123;
-    auto all = gen(0);
-    EXPECT_EQ(score(all, "g1f3"), 1000);
-    EXPECT_EQ(score(all, "e2e4"), 500);
-    EXPECT_EQ(score(all, "b1c3"), 290);
-    EXPECT_EQ(score(all, "g1h3"), 123);
-    killer2[0] = killer1[0];  // killer 1 and 2 at once: the larger bonus only
-    EXPECT_EQ(score(gen(0), "g1f3"), 1000);
-
-    // The search ply is ply - root_ply.
-    ASSERT_EQ(play_user_move("e2e4"), 1);
-    killer1[1] = mv("b8c6");
-    EXPECT_EQ(score(gen(0), "b8c6"), 1000);
-    root_ply = 1;
-    EXPECT_EQ(score(gen(0), "b8c6"), 0);
-    root_ply = 0;
 }
 
 TEST(MoveGeneration, ListNeverWrittenPastCapacity) {
     // Queens round the edge and one inside see across the empty middle.
-    fresh("kQQQQQQQ/Q6Q/Q6Q/Q6Q/Q3Q2Q/Q6Q/Q6Q/QQQQQQQK w - -");
+    ASSERT_TRUE(test::setup("kQQQQQQQ/Q6Q/Q6Q/Q6Q/Q3Q2Q/Q6Q/Q6Q/QQQQQQQK w - -"));
     int real = 0;  // pseudo-legal moves counted ray by ray
     for (int s = FIRST_SQUARE; s <= LAST_SQUARE; ++s)
         for (int d : piece_offsets[QUEEN].offsets)
@@ -137,16 +59,55 @@ TEST(MoveGeneration, ListNeverWrittenPastCapacity) {
                 if (pos.color[t] != EMPTY || pos.board[s] == KING) break;
             }
     ASSERT_GT(real, MAX_MOVES);
-
     Move buffer[MAX_MOVES + 32];
     for (Move& m : buffer) m = Move{1, 2, 99, 12345};
     EXPECT_EQ(generate_moves(buffer, 0), MAX_MOVES);
-    EXPECT_EQ(move_count, MAX_MOVES);
     for (int i = 0; i < MAX_MOVES; ++i) ASSERT_EQ(pos.color[buffer[i].from], WHITE) << i;
     for (int i = MAX_MOVES; i < MAX_MOVES + 32; ++i)
         ASSERT_TRUE(buffer[i].from == 1 && buffer[i].to == 2 && buffer[i].type == 99 && buffer[i].score == 12345) << i;
     generate_root_moves();
     EXPECT_EQ(move_count, MAX_MOVES);
+}
+
+// Reference: walk every piece of the colour with its own offsets.
+int reference_attacked(int target, int colour) {
+    static const int knight[8] = {-25, -23, -14, -10, 10, 14, 23, 25};
+    static const int lines[8] = {-13, -11, 11, 13, -12, -1, 1, 12};  // diagonals first
+    for (int s = FIRST_SQUARE; s <= LAST_SQUARE; ++s) {
+        if (pos.color[s] != colour) continue;
+        const int piece = pos.board[s];
+        if (piece == PAWN) {
+            if (target == s + (colour == WHITE ? -13 : 11) || target == s + (colour == WHITE ? -11 : 13)) return 1;
+            continue;
+        }
+        const int* dirs = piece == KNIGHT ? knight : piece == ROOK ? lines + 4 : lines;
+        const int n = piece == KNIGHT || piece == QUEEN || piece == KING ? 8 : 4;
+        for (int i = 0; i < n; ++i)
+            for (int t = s + dirs[i]; pos.color[t] != OFFBOARD; t += dirs[i]) {
+                if (t == target) return 1;
+                if (pos.board[t] != EMPTY || piece == KNIGHT || piece == KING) break;
+            }
+    }
+    return 0;
+}
+
+TEST(Attacks, AgreeWithPieceByPieceScanOnEverySquare) {
+    for (const char* fen : {"r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -",
+                            "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq -",
+                            "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - -",
+                            "R6R/3Q4/1Q4Q1/4Q3/2Q4Q/Q4Q2/pp1Q4/kBNN1KB1 w - -",
+                            "7k/8/8/8/8/8/1p6/2B4K w - -",     // bishop blocked next to it
+                            "N6n/8/8/8/8/8/8/k5nK w - -",      // knights in the corners
+                            "k7/8/8/8/3N4/8/2N3p1/K7 w - -",   // defended pieces, a Black pawn near rank 1
+                            "k7/8/8/7r/7R/8/8/K7 w - -"}) {    // rooks on the h-file do not wrap
+        ASSERT_TRUE(test::setup(fen));
+        for (int s = FIRST_SQUARE; s <= LAST_SQUARE; ++s)
+            for (int colour = WHITE; pos.color[s] != OFFBOARD && colour <= BLACK; ++colour)
+                ASSERT_EQ(square_attacked(s, colour), reference_attacked(s, colour))
+                    << fen << " " << square_text(s) << " colour " << colour;
+        EXPECT_EQ(in_check(WHITE), reference_attacked(pos.king_sq[WHITE], BLACK)) << fen;
+        EXPECT_EQ(in_check(BLACK), reference_attacked(pos.king_sq[BLACK], WHITE)) << fen;
+    }
 }
 
 }  // namespace

@@ -18,35 +18,22 @@ TEST(Evaluate, WorkedExamples) {
     const struct { const char* fen; int score; } cases[] = {
         {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -", 0},
         {"rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3", -17},  // e-pawn 8 -> 25
-        {"4k3/8/8/8/8/8/8/4K3 w - -", 0},                 // bare kings, end table e1 +2, e8 +2
         {"4k3/8/8/8/8/8/8/R3K3 w - -", 515},              // rook 500 + open file 15
         // c2 backward (-8): no pawn on b, d4 ahead. 200 + 4 + 25 - 8; kings cancel.
         {"4k3/8/8/8/3P4/8/2P5/4K3 w - -", 221},
-        {"4k3/2p5/8/3p4/8/8/8/4K3 b - -", 221},           // colour mirror
         // 1200 material + bishops 32 + 32 + knights 22 + 22 = 1308 before g1: middle table +10.
         {"6k1/8/8/8/2B5/2NB1N2/8/6K1 w - -", 1318},
-        // Black's king g8 comes first, at 1200: end table 0; then the pieces add 108.
-        {"6k1/8/2nb1n2/2b5/8/8/8/6K1 b - -", 1308},
-        // Material 1300 and nothing added before e1 (knight h1 comes later): middle table -5, knight -7.
-        {"4k3/8/8/8/8/8/8/3QK2N w - -", 1286},
-        {"N3k3/8/8/8/8/8/8/3QK3 w - -", 1293},            // knight a8 first: 1293 at e1, end table +2
+        // Material 1300, knight a8 first (-7): 1293 at e1 puts the king in the end table (+2).
+        {"N3k3/8/8/8/8/8/8/3QK3 w - -", 1293},
         // a4, a3: 200 - doubled 10 + 4 + 4 - isolated 2 * 20 (beside the a-file counts as empty).
         {"4k3/8/8/8/P7/P7/8/4K3 w - -", 158},
-        {"4k3/8/8/8/7P/7P/8/4K3 w - -", 158},
-        {"4k3/8/p7/p7/8/8/8/4K3 b - -", 158},
         // e2 e3 e4: 300 - 20 + 8 + 15 + 25 - 60.
         {"4k3/8/8/8/4P3/4P3/4P3/4K3 w - -", 268},
-        // c2 c3 c4 beside d5: 400 - 20 + 4 + 12 + 18 + 27, the c-pawns backward -24.
-        {"4k3/8/8/3P4/2P5/2P5/2P5/4K3 w - -", 417},
         // Rook files: own pawn on the file none, open +15, half-open +10, both colours none.
         {"4k3/8/8/8/8/8/P7/R3K3 w - -", 582},             // 600 + 2 - 20
-        {"4k3/8/8/8/8/8/P7/1R2K3 w - -", 597},
         {"4k3/p7/8/8/8/8/8/R3K3 w - -", 428},             // 512 - (100 + 2 - 20)
-        {"4k3/p7/8/8/8/8/P7/R3K3 w - -", 500},
         {"4k3/R7/8/8/8/8/8/4K3 w - -", 525},              // seventh rank +10, open +15
-        {"4k3/8/8/8/8/8/r7/4K3 b - -", 525},
-        {"4k3/8/6P1/8/8/8/8/4K3 w - -", 95},              // g6: 100 + 15 - 20
-        {"4k3/8/8/8/8/6p1/8/4K3 b - -", 92},              // g3 for Black is 12, not 15
+        {"4k3/8/8/8/8/6p1/8/4K3 b - -", 92},              // g3 for Black: 100 + 12 - 20
     };
     for (const auto& c : cases) {
         std::string fen = c.fen;
@@ -57,10 +44,6 @@ TEST(Evaluate, WorkedExamples) {
         ASSERT_TRUE(test::setup(fen.c_str()));
         EXPECT_EQ(evaluate(), -c.score) << fen;
     }
-    // The same score after the move is played.
-    test::reset_engine();
-    ASSERT_EQ(play_user_move("e2e4"), 1);
-    EXPECT_EQ(evaluate(), -17);
 }
 
 // Random games, captures preferred so that the material falls through the
@@ -74,28 +57,14 @@ TEST(Evaluate, SetsAgreeWithSquareScanOverRandomGames) {
         "1r2r1k1/pp3ppp/2p5/8/8/2P5/PP3PPP/1R2R1K1 w - -",
     };
     std::mt19937 rng(7731u);
-    long positions = 0, rook_pairs_split = 0, near_phase_limit = 0;
+    long positions = 0, near_phase_limit = 0;
     for (int round = 0; round < 10; ++round) {
         for (const char* fen : starts) {
             ASSERT_TRUE(test::setup(fen));
             for (int ply = 0; ply < 200; ++ply) {
                 ASSERT_EQ(evaluate(), evaluate_by_scan()) << fen << " round " << round << " ply " << ply;
                 ++positions;
-                // Two rooks of a colour on files that score differently.
-                for (int c = WHITE; c <= BLACK; ++c) {
-                    int kinds = 0;
-                    for (int s = FIRST_SQUARE; s <= LAST_SQUARE; ++s) {
-                        if (pos.board[s] != ROOK || pos.color[s] != c) continue;
-                        int own = 0, other = 0;
-                        for (int r = s % 12 + 24; r <= LAST_SQUARE; r += 12) {
-                            own += pos.board[r] == PAWN && pos.color[r] == c;
-                            other += pos.board[r] == PAWN && pos.color[r] != c;
-                        }
-                        kinds |= 1 << (own ? 0 : other ? 1 : 2);
-                    }
-                    rook_pairs_split += kinds != 0 && (kinds & (kinds - 1)) != 0;
-                    near_phase_limit += pos.material[c] >= 1100 && pos.material[c] <= 1500;
-                }
+                for (int c = WHITE; c <= BLACK; ++c) near_phase_limit += pos.material[c] >= 1100 && pos.material[c] <= 1500;
                 Move list[MAX_MOVES];
                 const int n = generate_moves(list, 0);
                 std::vector<Move> legal, captures;
@@ -112,7 +81,6 @@ TEST(Evaluate, SetsAgreeWithSquareScanOverRandomGames) {
         }
     }
     EXPECT_GT(positions, 3000);
-    EXPECT_GT(rook_pairs_split, 100);
     EXPECT_GT(near_phase_limit, 100);
 }
 

@@ -1,8 +1,8 @@
 // Game-end adjudication: the repetition count's bookkeeping, insufficient
-// material, and the result lines in their order.
+// material, and several result lines in their order. The claims in a game
+// are pinned by the transcripts knight_shuffle_repetition and
+// stalemate_and_material.
 #include <gtest/gtest.h>
-
-#include <string>
 
 #include "board/board.h"
 #include "interface/adjudicate.h"
@@ -12,29 +12,18 @@
 namespace torlo {
 namespace {
 
-class Adjudicate : public ::testing::Test {
-protected:
-    void SetUp() override { test::reset_engine(); }
-    void TearDown() override { test::reset_engine(); }
+using Adjudicate = test::EngineTest;
+using test::play;
 
-    // Plays 4-character moves; "0000" is a null move.
-    static void play(const std::string& moves) {
-        for (size_t i = 0; i + 4 <= moves.size(); i += 4) {
-            const std::string m = moves.substr(i, 4);
-            ASSERT_EQ(m == "0000" ? make_null_move() : play_user_move(m.c_str()), 1) << m;
-            generate_root_moves();
-        }
-    }
-};
+std::string game_end() { return test::capture([] { check_game_end(); }); }
 
-TEST_F(Adjudicate, KnightShuffleCountsOneThenTwoOnlySinceTheLastSetup) {
+TEST_F(Adjudicate, RepetitionsCountedOnlySinceTheLastSetup) {
     play("g1f3g8f6f3g1");
     EXPECT_EQ(repetition_count(), 0);
     play("f6g8");
     EXPECT_EQ(repetition_count(), 1);
     play("g1f3g8f6f3g1f6g8");
     EXPECT_EQ(repetition_count(), 2);
-
     ASSERT_EQ(setup_fen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"), 1);
     ASSERT_EQ(pos.fifty_counter, 8);  // kept across the setup
     EXPECT_EQ(repetition_count(), 0);
@@ -58,30 +47,21 @@ TEST_F(Adjudicate, NullRecordsSkippedAndThreeOrFewerPliesNotLookedAt) {
 
 TEST_F(Adjudicate, RepetitionClaimedOnlyWithTheSameSideToMoveAndCastlingRights) {
     // White's rook goes round a triangle while Black's goes back and forth:
-    // the start placement comes back with Black to move, then again with
-    // Black to move, the third time it is on the board but only the second
-    // time it is the same position.
+    // the start placement returns twice with Black to move before it returns
+    // as the same position (White to move) a second time.
     ASSERT_TRUE(test::setup("r3k3/8/8/8/8/8/8/R3K3 w - - 0 1"));
-    const int engine_side = settings.computer_side;
-    ASSERT_NE(engine_side, EMPTY);
     play("a1a2a8a7a2a3a7a8a3a1a8a7a1a2a7a8a2a1");
-    EXPECT_EQ(repetition_count(), 2);
-    EXPECT_EQ(game_repetitions(), 1);
-    EXPECT_EQ(test::capture([] { check_game_end(); }), "");
-    EXPECT_EQ(settings.computer_side, engine_side);
+    EXPECT_TRUE(repetition_count() == 2 && game_repetitions() == 1);
+    EXPECT_EQ(game_end(), "");
     play("a8a7a1a2a7a8a2a1");
     EXPECT_EQ(game_repetitions(), 2);
-    EXPECT_EQ(test::capture([] { check_game_end(); }), "1/2-1/2 {Draw by three fold repetition}\n");
+    EXPECT_EQ(game_end(), "1/2-1/2 {Draw by three fold repetition}\n");
     EXPECT_EQ(settings.computer_side, EMPTY);
-
-    // The rooks step out and back: the start placement with White to move,
-    // but neither side can castle short any more.
+    // The rooks step out and back: the start placement, but no short castling any more.
     test::reset_engine();
-    play("g1f3g8f6h1g1h8g8g1h1g8h8f3g1f6g8");
-    play("g1f3g8f6f3g1f6g8");
-    EXPECT_EQ(repetition_count(), 2);
-    EXPECT_EQ(game_repetitions(), 1);
-    EXPECT_EQ(test::capture([] { check_game_end(); }), "");
+    play("g1f3g8f6h1g1h8g8g1h1g8h8f3g1f6g8g1f3g8f6f3g1f6g8");
+    EXPECT_TRUE(repetition_count() == 2 && game_repetitions() == 1);
+    EXPECT_EQ(game_end(), "");
 }
 
 TEST_F(Adjudicate, InsufficientMaterial) {
@@ -103,10 +83,8 @@ TEST_F(Adjudicate, SeveralResultsPrintInOrder) {
     // Black stalemated by king and bishop, with the counter at 100.
     ASSERT_TRUE(test::setup("k7/8/1K6/4B3/8/8/8/8 b - - 0 1"));
     pos.fifty_counter = 100;
-    EXPECT_EQ(test::capture([] { check_game_end(); }),
-              "1/2-1/2 {Stalemate}\n"
-              "1/2-1/2 {Draw by fifty move rule}\n"
-              "1/2-1/2 {Draw by insufficient material}\n");
+    EXPECT_EQ(game_end(), "1/2-1/2 {Stalemate}\n1/2-1/2 {Draw by fifty move rule}\n"
+                          "1/2-1/2 {Draw by insufficient material}\n");
     EXPECT_EQ(settings.computer_side, EMPTY);
 }
 

@@ -1,6 +1,6 @@
 // Transposition table: slot selection by key remainder, the age states, the
-// replacement rule that protects deeper entries of the current search,
-// tables of other sizes, and entries written by several threads at once.
+// replacement rule that protects deeper entries of the current search, torn
+// slots, tables of other sizes, and entries written by several threads at once.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -41,95 +41,53 @@ protected:
     void TearDown() override { ASSERT_TRUE(tt_resize(TT_ENTRIES)); }
 };
 
-TEST_F(TranspositionTable, KeysWithEqualRemaindersShareASlot) {
-    EXPECT_TRUE(tt_index(K1) == tt_index(K2) && tt_index(K1) == tt_index(K3));
-    EXPECT_EQ(tt_index(K1), K1 % TT_ENTRIES);
-    EXPECT_EQ(tt_index(UINT64_MAX), UINT64_MAX % TT_ENTRIES);  // the whole key
-    EXPECT_EQ(tt_place(K1).slot, &tt[K1 % TT_ENTRIES]);       // the fixed storage
+// One slot's history through stores, probes, ageing and clearing by keys
+// that share it (equal remainders; K4's top bits differ): after each step the key it holds, that entry's age (0:
+// empty) and the summary beside it. A store replaces the entry of the same
+// position, an empty or old one, and a current one no deeper than itself.
+TEST_F(TranspositionTable, ReplacementProtectsOnlyCurrentDeeperEntriesOfOtherPositions) {
+    const struct { char op; uint64_t key; int depth; uint64_t holder; int age; const char* why; } steps[] = {
+        {'s', K2, 0, K2, 2, "an empty slot takes any depth"},
+        {'s', K1, 5, K1, 2, "deeper replaces"},
+        {'s', K2, 4, K1, 2, "shallower refused by a current entry"},
+        {'s', K4, 4, K1, 2, "refused whatever the key's top bits"},
+        {'a', 0, 0, K1, 1, "aged"},
+        {'s', K2, 3, K2, 2, "an old entry gives way"},
+        {'s', K3, 3, K3, 2, "equal depth replaces"},
+        {'s', K4, 6, K4, 2, "deeper replaces"},
+        {'s', K4, 0, K4, 2, "the same position is always overwritten"},
+        {'s', K1, 0, K1, 2, "depth 0 over depth 0"},
+        {'s', K4, 1, K4, 2, "depth 1 over depth 0"},
+        {'s', K1, 0, K4, 2, "depth 0 under a current depth 1"},
+        {'a', 0, 0, K4, 1, "aged"},
+        {'a', 0, 0, K4, 1, "old stays old"},
+        {'p', K3, 0, K4, 1, "a miss leaves the age alone"},
+        {'p', K4, 0, K4, 2, "a hit makes the entry current"},
+        {'s', K2, 0, K4, 2, "and protected again"},
+        {'c', 0, 0, K4, 0, "cleared: the key stays, the entry is empty"},
+    };
     tt_clear();
-    tt_store(K1, 1, NO_MOVE_CODE, 2, TT_EXACT);
-    tt_store(K1 + 1, 2, NO_MOVE_CODE, 2, TT_EXACT);  // the neighbouring slot
-    EXPECT_TRUE(hit(K1) && hit(K1 + 1) && !hit(K2));
-}
-
-TEST_F(TranspositionTable, StoreProbeSamePositionOverwrittenAndClear) {
-    tt_clear();
-    tt_store(K1, -123, 0x0A1B, 6, TT_LOWER);
-    TTEntry e = tt_probe(K1);
-    EXPECT_TRUE(e.key == K1 && e.score == -123 && e.move == 0x0A1B && e.depth == 6 && e.bound == TT_LOWER &&
-                e.age == 2);
-    tt_store(K1, -40, NO_MOVE_CODE, 0, TT_UPPER);  // the same position is always overwritten
-    e = tt_probe(K1);
-    EXPECT_TRUE(e.score == -40 && e.depth == 0 && e.move == NO_MOVE_CODE && e.bound == TT_UPPER);
-    tt_store(K1, INT32_MIN + 1, 0xFFFE, 255, TT_EXACT);  // every field at its extreme
-    e = tt_probe(K1);
-    EXPECT_TRUE(e.score == INT32_MIN + 1 && e.move == 0xFFFE && e.depth == 255 && e.bound == TT_EXACT);
-    tt_clear();
-    EXPECT_EQ(tt_read_slot(tt_index(K1)).key, K1);  // the key is still there, the entry is empty
-    EXPECT_FALSE(hit(K1));
-    tt_store(K2, 5, NO_MOVE_CODE, 0, TT_LOWER);  // an empty slot takes any depth
-    EXPECT_TRUE(hit(K2));
-}
-
-TEST_F(TranspositionTable, ShallowerStoreRefusedOnlyByACurrentDeeperEntry) {
-    tt_clear();
-    tt_store(K1, 10, 0x0102, 5, TT_EXACT);
-    tt_store(K2, 20, 0x0304, 4, TT_EXACT);
-    EXPECT_FALSE(hit(K2));
-    ASSERT_TRUE(hit(K1));
-
-    tt_age();  // an earlier search's entry gives way
-    EXPECT_EQ(tt_read_slot(tt_index(K1)).age, 1);
-    tt_store(K2, 20, 0x0304, 3, TT_UPPER);
-    EXPECT_FALSE(hit(K1));
-    ASSERT_TRUE(hit(K2));
-    EXPECT_TRUE(tt_probe(K2).depth == 3 && tt_probe(K2).age == 2);
-
-    tt_store(K3, 30, 0x0506, 3, TT_EXACT);  // equal depth replaces
-    EXPECT_FALSE(hit(K2));
-    ASSERT_TRUE(hit(K3));
-    EXPECT_TRUE(summary_agrees(K3));
-}
-
-TEST_F(TranspositionTable, KeysWithOtherTopBitsInTheSameSlotFollowTheSameRules) {
-    tt_clear();
-    tt_store(K1, 10, 0x0102, 5, TT_EXACT);
-    tt_store(K4, 20, 0x0304, 4, TT_EXACT);  // refused: a current deeper entry
-    EXPECT_FALSE(hit(K4));
-    EXPECT_TRUE(hit(K1) && tt_read_slot(tt_index(K1)).key == K1 && summary_agrees(K1));
-    tt_store(K4, 20, 0x0304, 6, TT_EXACT);  // deeper replaces
-    EXPECT_FALSE(hit(K1));
-    ASSERT_TRUE(hit(K4));
-    EXPECT_TRUE(tt_probe(K4).score == 20 && summary_agrees(K4));
-    tt_store(K4, -7, NO_MOVE_CODE, 0, TT_UPPER);  // the same position, shallower: overwritten
-    EXPECT_TRUE(hit(K4) && tt_probe(K4).depth == 0 && summary_agrees(K4));
-    tt_store(K1, 3, NO_MOVE_CODE, 0, TT_LOWER);  // depth 0 over depth 0: replaces
-    EXPECT_TRUE(!hit(K4) && hit(K1) && summary_agrees(K1));
-    tt_store(K4, 8, NO_MOVE_CODE, 1, TT_LOWER);  // depth 1 over depth 0: replaces
-    tt_store(K1, 9, NO_MOVE_CODE, 0, TT_LOWER);  // depth 0 under a current depth 1: refused
-    EXPECT_TRUE(!hit(K1) && hit(K4) && tt_probe(K4).score == 8);
-    tt_store(K4, -7, NO_MOVE_CODE, 0, TT_UPPER);  // the same position: overwritten
-    tt_age();
-    EXPECT_TRUE(tt_read_slot(tt_index(K4)).age == 1 && summary_agrees(K4));
-    tt_clear();
-    EXPECT_TRUE(!hit(K4) && summary_agrees(K4));
-}
-
-TEST_F(TranspositionTable, ProbeHitMakesAnOldEntryCurrent) {
-    tt_clear();
-    tt_store(K1, 10, 0x0102, 5, TT_EXACT);
-    tt_age();
-    tt_age();
-    ASSERT_EQ(tt_read_slot(tt_index(K1)).age, 1);  // old stays old
-    ASSERT_TRUE(hit(K1));
-    EXPECT_EQ(tt_read_slot(tt_index(K1)).age, 2);
-    tt_store(K2, 20, 0x0304, 3, TT_EXACT);  // now protected again
-    EXPECT_FALSE(hit(K2));
-    tt_age();
-    EXPECT_FALSE(hit(K3));  // a miss leaves the age alone
-    EXPECT_FALSE(hit(K4));
-    EXPECT_EQ(tt_read_slot(tt_index(K1)).age, 1);
-    EXPECT_TRUE(summary_agrees(K1));
+    tt_store(K1 + 1, INT32_MIN + 1, 0xFFFE, 255, TT_LOWER);  // the next slot: every field at its extreme
+    const TTEntry e = tt_probe(K1 + 1);
+    EXPECT_TRUE(e.key == K1 + 1 && e.score == INT32_MIN + 1 && e.move == 0xFFFE && e.depth == 255 &&
+                e.bound == TT_LOWER && e.age == 2);
+    int depth_of[5] = {};  // by key number
+    auto number = [](uint64_t k) { return k == K1 ? 1 : k == K2 ? 2 : k == K3 ? 3 : 4; };
+    for (const auto& step : steps) {
+        if (step.op == 'c') tt_clear();
+        if (step.op == 'a') tt_age();
+        if (step.op == 's') {
+            tt_store(step.key, 100 * number(step.key) + step.depth, 0x0102, step.depth, TT_EXACT);
+            if (step.holder == step.key) depth_of[number(step.key)] = step.depth;
+        }
+        if (step.op == 'p') {
+            EXPECT_EQ(hit(step.key), step.holder == step.key) << step.why;
+        }
+        const TTEntry e = tt_read_slot(tt_index(K1));
+        EXPECT_TRUE(e.key == step.holder && e.age == step.age) << step.why;
+        EXPECT_TRUE(!e.age || e.score == 100 * number(step.holder) + depth_of[number(step.holder)]) << step.why;
+        EXPECT_TRUE(summary_agrees(K1)) << step.why;
+    }
 }
 
 TEST_F(TranspositionTable, SlotWhoseWordsComeFromTwoStoresIsAMiss) {
@@ -165,47 +123,28 @@ TEST(Reciprocal, RemainderEqualsTheDivisionsForEveryKindOfKeyAndDivisor) {
     }
 }
 
-TEST_F(TranspositionTable, OtherSizesIndexByTheirOwnCountAndTheDefaultComesBack) {
+TEST_F(TranspositionTable, OtherSizesIndexByTheirOwnCountAndRefusedMemoryKeepsTheTable) {
     EXPECT_EQ(tt_entries_for(TT_DEFAULT_MB), static_cast<uint64_t>(TT_ENTRIES));
-    EXPECT_EQ(tt_entries_for(1), 43690u);
-    EXPECT_EQ(tt_entries_for(65536), 2863311530u);
-
+    EXPECT_EQ(tt_entries_for(65536), 2863311530u);  // past 32 bits
     tt_store(K1, 10, 0x0102, 5, TT_EXACT);
     const uint64_t small = tt_entries_for(1);
     ASSERT_TRUE(tt_resize(small));
-    EXPECT_EQ(tt_entries, small);
-    EXPECT_NE(tt_slots, tt);
-    EXPECT_FALSE(hit(K1));  // a new table is empty
-    for (uint64_t key : {K1, K2, K3, K4, UINT64_MAX}) EXPECT_EQ(tt_index(key), key % small) << key;
-    EXPECT_EQ(tt_place(K1).slot, &tt_slots[K1 % small]);
+    EXPECT_TRUE(tt_entries == small && tt_slots != tt && !hit(K1)) << "a new table is empty";
+    for (uint64_t key : {K1, K2, K4, UINT64_MAX}) EXPECT_EQ(tt_index(key), key % small) << key;
     // K1 and K1 + small share a slot here, K1 and K2 (the default's pair) do not.
     tt_store(K1, 10, 0x0102, 5, TT_EXACT);
     tt_store(K1 + small, 20, 0x0304, 4, TT_EXACT);  // refused: deeper entry of another key
     tt_store(K2, 30, 0x0506, 4, TT_EXACT);
-    EXPECT_TRUE(hit(K1) && !hit(K1 + small) && hit(K2));
-    EXPECT_TRUE(summary_agrees(K1) && summary_agrees(K2));
-    tt_age();
-    EXPECT_EQ(tt_read_slot(tt_index(K1)).age, 1);
-    tt_clear();
-    EXPECT_FALSE(hit(K1) || hit(K2));
-
+    EXPECT_TRUE(hit(K1) && !hit(K1 + small) && hit(K2) && summary_agrees(K1) && summary_agrees(K2));
+    const TTSlot* before = tt_slots;
+    EXPECT_FALSE(tt_resize(UINT64_MAX / 8));     // more than any address space
+    EXPECT_FALSE(tt_resize(uint64_t{1} << 50));  // 16 PB: refused by the allocator
+    EXPECT_TRUE(tt_slots == before && tt_entries == small && hit(K1)) << "the table and its entries stay";
     ASSERT_TRUE(tt_resize(1));  // one slot for every key
     tt_store(K3, 1, NO_MOVE_CODE, 0, TT_EXACT);
     EXPECT_TRUE(tt_index(K1) == 0 && tt_index(UINT64_MAX) == 0 && hit(K3));
-
     ASSERT_TRUE(tt_resize(TT_ENTRIES));
-    EXPECT_TRUE(tt_entries == TT_ENTRIES && tt_slots == tt && tt_summaries == tt_meta);
-    EXPECT_FALSE(hit(K3));
-}
-
-TEST_F(TranspositionTable, RefusedMemoryKeepsThePreviousTable) {
-    ASSERT_TRUE(tt_resize(tt_entries_for(2)));
-    tt_store(K1, 10, 0x0102, 5, TT_EXACT);
-    const TTSlot* before = tt_slots;
-    EXPECT_FALSE(tt_resize(UINT64_MAX / 8));  // more than any address space
-    EXPECT_FALSE(tt_resize(uint64_t{1} << 50));  // 16 PB: refused by the allocator
-    EXPECT_TRUE(tt_slots == before && tt_entries == tt_entries_for(2));
-    EXPECT_TRUE(hit(K1));  // the entries are still there
+    EXPECT_TRUE(tt_entries == TT_ENTRIES && tt_slots == tt && tt_summaries == tt_meta && !hit(K3));
 }
 
 // Several threads store and probe the same few slots at once. Every entry's

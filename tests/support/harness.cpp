@@ -34,10 +34,8 @@ std::string end_capture() {
     std::fflush(capture_file);
     std::rewind(capture_file);
     char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, capture_file)) > 0) text.append(buf, n);
+    for (size_t n; (n = std::fread(buf, 1, sizeof buf, capture_file)) > 0;) text.append(buf, n);
     std::fclose(capture_file);
-    capture_file = nullptr;
     set_output(stdout);
     return text;
 }
@@ -67,6 +65,28 @@ bool find_move(const char* text, Move* move) {
         }
     }
     return false;
+}
+
+void play(const std::string& moves) {
+    for (size_t i = 0; i + 4 <= moves.size(); i += 4) {
+        const std::string m = moves.substr(i, 4);
+        ASSERT_EQ(m == "0000" ? make_null_move() : play_user_move(m.c_str()), 1) << m;
+        generate_root_moves();
+    }
+}
+
+std::string diff(const Position& a, const Position& b) {
+    if (std::memcmp(a.board, b.board, sizeof a.board) != 0) return "board";
+    if (std::memcmp(a.color, b.color, sizeof a.color) != 0) return "color";
+    const std::pair<const char*, bool> fields[] = {
+        {"side", a.side != b.side}, {"castle", a.castle != b.castle}, {"ep", a.ep != b.ep},
+        {"hash_key", a.hash_key != b.hash_key}, {"fifty_counter", a.fifty_counter != b.fifty_counter},
+        {"king_sq", a.king_sq[0] != b.king_sq[0] || a.king_sq[1] != b.king_sq[1]}, {"ply", a.ply != b.ply},
+        {"piece_material", a.piece_material[0] != b.piece_material[0] || a.piece_material[1] != b.piece_material[1]},
+    };
+    for (const auto& [name, differs] : fields)
+        if (differs) return name;
+    return "";
 }
 
 }  // namespace torlo::test

@@ -1,6 +1,8 @@
-// Test support: runs engine sessions in-process with injected input and
-// captured output, and sets up positions.
+// Test support: the engine in its start-up state, sessions run in-process
+// with injected input and captured output, positions set up and compared.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
@@ -10,34 +12,39 @@
 
 namespace torlo::test {
 
-// Puts the engine in its start-up state (settings, new game, root moves)
-// without printing the start-up lines.
+// The engine's start-up state (settings, new game, root moves), silently.
 void reset_engine();
 
-// Runs the main loop on the given input from the current state and returns
-// everything it printed.
+// Fixture for tests that change the engine's state: start-up state before and after.
+class EngineTest : public ::testing::Test {
+protected:
+    void SetUp() override { reset_engine(); }
+    void TearDown() override { reset_engine(); }
+};
+
+// Runs the main loop on the input from the current state; returns what it printed.
 std::string run_session(const std::string& input);
 
-// The square named by coordinate text ("e4").
-constexpr int sq(const char* name) { return square_from_text(name); }
+constexpr int sq(const char* name) { return square_from_text(name); }  // "e4"
 
-// The lines of a text, without their line ends.
 std::vector<std::string> lines_of(const std::string& text);
 
-// Captures what fn prints.
-template <typename Fn>
-std::string capture(Fn fn);
-
-// Sets up a FEN position (reset first) and returns true when it was accepted.
+// Sets up a FEN position (reset first); true when it was accepted.
 bool setup(const char* fen);
 
 // Finds the root move with this coordinate text (e2e4, e7e8q, e1g1).
 bool find_move(const char* text, Move* move);
 
-// Output capture plumbing used by capture().
+// Plays 4-character moves typed as a user would ("0000": a null move).
+void play(const std::string& moves);
+
+// The first field in which two positions differ, "" when none does.
+std::string diff(const Position& a, const Position& b);
+
 void begin_capture();
 std::string end_capture();
 
+// What fn prints.
 template <typename Fn>
 std::string capture(Fn fn) {
     begin_capture();
