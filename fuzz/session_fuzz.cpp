@@ -1,17 +1,11 @@
 // Fuzz target: arbitrary bytes as a whole session of input lines, run
-// through the engine's own line handling and engine turns exactly as the
-// main loop runs them, with the searches kept short. After every line and
-// every engine move the position must be consistent, the history index
-// inside the history and the root move list current.
-//
-// Before each input the target writes position files into its working
-// directory, so `loadpos` reaches real files:
-//   pos.epd   fixed: well-formed lines, CR LF, blank and over-long lines
-//   head.epd  the first 1024 bytes of the input
-//   tail.epd  the last 1024 bytes of the input
-//   dir.epd   a directory (opens, but every read fails)
-// The book TORLO.opn (a few real lines and some malformed ones) is loaded
-// once, as at start-up.
+// through the engine's own line handling and engine turns as the main loop
+// runs them, with the searches kept short. After every line and engine move
+// the position must be consistent and the root move list current.
+// `loadpos` finds pos.epd (fixed lines: CR LF, blank, over-long), head.epd
+// and tail.epd (the input's first and last 1024 bytes) and dir.epd (a
+// directory: opens, every read fails); the book TORLO.opn (real and
+// malformed lines) is loaded once, as at start-up.
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -64,8 +58,7 @@ constexpr const char* BOOK =
 
 void (*inner_poll)() = nullptr;
 
-// TORLO_FUZZ_TRACE=1 in the environment: every line and engine turn is
-// shown on standard error, to follow a reproducer step by step.
+// TORLO_FUZZ_TRACE=1: every line and engine turn on standard error.
 bool trace = false;
 
 // Searches end after NODE_CAP nodes whatever their own limits say (a
@@ -85,10 +78,8 @@ void keep_search_short() {
     }
 }
 
-// perft is exponential in its argument and bench searches built-in
-// positions to a fixed depth: neither depends on the session, so they are
-// kept small or left out. Returns false for a line to leave out, and counts
-// the lines that may search.
+// perft is kept small and bench (built-in positions) left out: false for a
+// line to leave out. Counts the lines that may search.
 bool tame_slow_commands(int* searches) {
     char word[LINE_SIZE];
     if (std::sscanf(input_line, "%255s", word) != 1) return true;
@@ -139,8 +130,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     while (!quit_requested && lines < MAX_LINES && searches < MAX_SEARCHES) {
         // The engine's turns, as many as it keeps the move.
         for (int turns = 0; pos.side == settings.computer_side && !quit_requested; ++turns, ++searches) {
-            // Every engine turn either plays a move or hands the move back;
-            // anything else would spin the main loop forever.
+            // Every engine turn plays a move or hands the move back (else the loop spins).
             TORLO_FUZZ_CHECK(turns < ENGINE_TURNS_PER_LINE);
             keep_search_short();
             const int32_t ply_before = pos.ply;

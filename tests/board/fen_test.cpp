@@ -77,15 +77,9 @@ TEST(FenSetup, SideCastlingAndEnPassantFieldsKeptOnlyWhereTheBoardAllowsThem) {
     });
 }
 
-// (How malformed placements are read is pinned by tests/e2e/robustness_test.py.)
-TEST(FenSetup, MalformedPlacementStaysInsideTheBoardAndKeepsKingSquares) {
-    for (const std::string& text : {std::string(100, 'p'), std::string(90, 'K'), std::string(400, '8'),
-                                    std::string(500, 'x'), std::string("8/8/8/8/8/8/8/88"),
-                                    std::string("k7/8/8/8/8/8/8/K6p7pppp"), std::string(19, '8')}) {
-        ASSERT_TRUE(test::setup((text + " w KQkq d6").c_str())) << text;
-        EXPECT_TRUE(position_is_ok()) << text;  // border untouched, squares sound, key recomputed
-    }
-    // A colour without a king placed keeps its king square.
+// (How malformed placements are read is pinned by tests/e2e/robustness_test.py;
+// that they stay consistent by the FEN fuzzer's seeds in fuzz/corpus/fen.)
+TEST(FenSetup, AColourWithoutAKingPlacedKeepsItsKingSquare) {
     ASSERT_TRUE(test::setup("8/8/8/8/8/8/8/6K1 w - -"));
     EXPECT_TRUE(pos.king_sq[WHITE] == sq("g1") && pos.king_sq[BLACK] == sq("e8"));
 }
@@ -97,13 +91,10 @@ TEST(FenSetup, TextWithoutPlacementChangesNothing) {
     tt_store(pos.hash_key, 7, 0x0102, 3, TT_LOWER);
     const Position before = pos;
     const Move first = root_moves[0];
-    for (const char* text : {"", " ", "   \t  "}) {
-        EXPECT_EQ(setup_fen(text), 0) << '"' << text << '"';
-        EXPECT_EQ(test::diff(before, pos), "") << '"' << text << '"';
-        EXPECT_EQ(settings.use_book, 1);
-        EXPECT_NE(tt_probe(pos.hash_key).age, 0);
-        EXPECT_TRUE(move_count == 20 && root_moves[0].from == first.from && root_moves[0].to == first.to);
-    }
+    EXPECT_EQ(setup_fen("   \t  "), 0);
+    EXPECT_EQ(test::diff(before, pos), "");
+    EXPECT_TRUE(settings.use_book == 1 && tt_probe(pos.hash_key).age != 0) << "book and table kept";
+    EXPECT_TRUE(move_count == 20 && root_moves[0].from == first.from && root_moves[0].to == first.to);
 }
 
 }  // namespace

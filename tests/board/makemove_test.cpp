@@ -1,8 +1,9 @@
 // Make and unmake: long random games in which every pseudo-legal move is
 // made against a legality test of its own, its key against one summed here
-// from splitmix64 outputs (independently of the engine's table) and every
-// unmake and refusal against a saved copy of the whole position; then the
-// null move's refusals. (Castling rights and the rook's move: perft.)
+// from splitmix64 outputs (independently of the engine's table), the
+// running evaluation against the square-by-square one, and every unmake and
+// refusal against a saved copy of the whole position; then the null move's
+// refusals. (Castling rights and the rook's move: perft.)
 #include <gtest/gtest.h>
 
 #include <random>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "board/board.h"
+#include "eval/eval.h"
 #include "support/harness.h"
 
 namespace torlo {
@@ -80,7 +82,7 @@ bool legal_by_arrays(Move m) {
     return legal;
 }
 
-struct Tally { long plies = 0, refused = 0, null_moves = 0, castling = 0, en_passant = 0, promotions[5] = {}; };
+struct Tally { long plies = 0, refused = 0, null_moves = 0, castling = 0, en_passant = 0, promotions[5] = {}, near_phase_limit = 0; };
 
 // At every ply every pseudo-legal move is made and taken back (or refused,
 // exactly when legal_by_arrays says it is illegal) and a null move is
@@ -136,6 +138,8 @@ void random_game(const char* fen, std::mt19937& rng, Tally& t) {
         stack.push_back(pos);
         ASSERT_EQ(make_move(m), 1);
         ASSERT_TRUE(made_ok()) << fen << " played " << move_text(m, 1);
+        ASSERT_EQ(evaluate(), evaluate_by_scan()) << fen << " played " << move_text(m, 1);
+        for (int c = WHITE; c <= BLACK; ++c) t.near_phase_limit += pos.material[c] >= 1100 && pos.material[c] <= 1500;
         ++t.plies;
     }
     for (; !stack.empty(); stack.pop_back()) {
@@ -144,13 +148,14 @@ void random_game(const char* fen, std::mt19937& rng, Tally& t) {
     }
 }
 
-TEST(MakeMove, RandomGamesAgreeWithArrayLegalityKeepKeyAndUnmakeExact) {
+TEST(MakeMove, RandomGamesAgreeWithArrayLegalityKeyAndEvaluationByScanAndUnmakeExact) {
     const char* starts[] = {
         "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -",
         "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -",
         "n1n5/PPPk4/8/8/8/8/4Kppp/5N1N b - -",
         "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq -",
         "rnbqkbnr/ppppp1pp/8/4Pp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6",
+        "1r2r1k1/pp3ppp/2p5/8/8/2P5/PP3PPP/1R2R1K1 w - -",  // rooks on open, half-open and closed files
     };
     std::mt19937 rng(20240531u);
     Tally t;
@@ -161,6 +166,7 @@ TEST(MakeMove, RandomGamesAgreeWithArrayLegalityKeepKeyAndUnmakeExact) {
         }
     // The games reached every kind of move.
     EXPECT_GT(t.plies, 3000);
+    EXPECT_GT(t.near_phase_limit, 100) << "positions near the king-phase limit";
     EXPECT_TRUE(t.refused > 0 && t.null_moves > 0 && t.castling > 0 && t.en_passant > 0);
     for (int p = KNIGHT; p <= QUEEN; ++p) EXPECT_GT(t.promotions[p], 0) << "promotions to " << piece_chars[p];
 }

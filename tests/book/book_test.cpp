@@ -20,15 +20,10 @@ namespace {
 std::time_t fixed_seed = 0;
 const char* const THREE_LINES = "e2e4e7e5\ne2e4c7c5\nd2d4d7d5\n";
 
-// Each test writes its books into a private file, and chooses with a fixed clock.
+// Each test writes its books into a file of its own process, and chooses with a fixed clock.
 class Book : public test::EngineTest {
 protected:
     void SetUp() override {
-        char name[] = "/tmp/torlo_book_XXXXXX";
-        const int fd = ::mkstemp(name);
-        ASSERT_GE(fd, 0);
-        ::close(fd);
-        path_ = name;
         saved_clock_ = book_clock;
         book_clock = [] { return fixed_seed; };
         test::reset_engine();
@@ -50,7 +45,7 @@ protected:
         Move m;
         return book_probe(settings.computer_side, &m) ? move_uci(m) : "";
     }
-    std::string path_;
+    const std::string path_ = "/tmp/torlo_book_" + std::to_string(::getpid());
     std::time_t (*saved_clock_)() = nullptr;
 };
 

@@ -1,11 +1,11 @@
 // Static evaluation: worked positions whose scores follow by hand from the
 // material values, the square tables and the pawn and rook terms. Every
-// placement is scored with both sides to move: the score must negate.
+// placement is scored with both sides to move: the score must negate. (The
+// running evaluation is checked against the square scan over random games
+// in tests/board/makemove_test.cpp.)
 #include <gtest/gtest.h>
 
-#include <random>
 #include <string>
-#include <vector>
 
 #include "board/board.h"
 #include "eval/eval.h"
@@ -44,44 +44,6 @@ TEST(Evaluate, WorkedExamples) {
         ASSERT_TRUE(test::setup(fen.c_str()));
         EXPECT_EQ(evaluate(), -c.score) << fen;
     }
-}
-
-// Random games, captures preferred so that the material falls through the
-// king-phase limit: at every ply the evaluation from the square sets and the
-// running sums must equal the square-by-square definition.
-TEST(Evaluate, SetsAgreeWithSquareScanOverRandomGames) {
-    const char* starts[] = {
-        "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -",
-        "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -",
-        "n1n5/PPPk4/8/8/8/8/4Kppp/5N1N b - -",
-        "1r2r1k1/pp3ppp/2p5/8/8/2P5/PP3PPP/1R2R1K1 w - -",
-    };
-    std::mt19937 rng(7731u);
-    long positions = 0, near_phase_limit = 0;
-    for (int round = 0; round < 10; ++round) {
-        for (const char* fen : starts) {
-            ASSERT_TRUE(test::setup(fen));
-            for (int ply = 0; ply < 200; ++ply) {
-                ASSERT_EQ(evaluate(), evaluate_by_scan()) << fen << " round " << round << " ply " << ply;
-                ++positions;
-                for (int c = WHITE; c <= BLACK; ++c) near_phase_limit += pos.material[c] >= 1100 && pos.material[c] <= 1500;
-                Move list[MAX_MOVES];
-                const int n = generate_moves(list, 0);
-                std::vector<Move> legal, captures;
-                for (int i = 0; i < n; ++i) {
-                    if (!make_move(list[i])) continue;
-                    unmake_move();
-                    legal.push_back(list[i]);
-                    if (pos.board[list[i].to] != EMPTY) captures.push_back(list[i]);
-                }
-                if (legal.empty()) break;
-                const std::vector<Move>& pool = !captures.empty() && rng() % 3 != 0 ? captures : legal;
-                ASSERT_EQ(make_move(pool[rng() % pool.size()]), 1);
-            }
-        }
-    }
-    EXPECT_GT(positions, 3000);
-    EXPECT_GT(near_phase_limit, 100);
 }
 
 }  // namespace

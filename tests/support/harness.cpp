@@ -12,9 +12,7 @@
 
 namespace torlo::test {
 
-namespace {
-std::FILE* capture_file = nullptr;
-}
+static std::FILE* capture_file = nullptr;
 
 void reset_engine() {
     reset_uci();
@@ -76,9 +74,9 @@ void play(const std::string& moves) {
 }
 
 std::string diff(const Position& a, const Position& b) {
-    if (std::memcmp(a.board, b.board, sizeof a.board) != 0) return "board";
-    if (std::memcmp(a.color, b.color, sizeof a.color) != 0) return "color";
     const std::pair<const char*, bool> fields[] = {
+        {"board", std::memcmp(a.board, b.board, sizeof a.board) != 0},
+        {"color", std::memcmp(a.color, b.color, sizeof a.color) != 0},
         {"side", a.side != b.side}, {"castle", a.castle != b.castle}, {"ep", a.ep != b.ep},
         {"hash_key", a.hash_key != b.hash_key}, {"fifty_counter", a.fifty_counter != b.fifty_counter},
         {"king_sq", a.king_sq[0] != b.king_sq[0] || a.king_sq[1] != b.king_sq[1]}, {"ply", a.ply != b.ply},

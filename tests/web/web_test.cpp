@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "book/book.h"
 #include "interface/settings.h"
 #include "search/search.h"
 #include "support/harness.h"
@@ -53,17 +52,8 @@ protected:
     void TearDown() override {
         set_web_stop_probe(nullptr);
         test::reset_engine();
-        book_count = 0;
     }
 };
-
-TEST_F(WebHost, StartsWithTheBookFromTheWorkingDirectory) {
-    const std::string out = test::capture([] { web_start(); });
-    EXPECT_EQ(out.rfind(std::string(ENGINE_NAME) + "\n", 0), 0u) << out;
-    ASSERT_GT(book_count, 0);
-    const std::string count = std::to_string(book_count);
-    EXPECT_NE(out.find("-> " + std::string(6 - count.size(), ' ') + count + " positions\n"), std::string::npos) << out;
-}
 
 TEST_F(WebHost, ConsoleAndUciLinesOneByOnePrintWhatTheConsolePrints) {
     // Without the book and thinking lines the console session is the same every time.
