@@ -113,10 +113,13 @@ void print_info(int score, int64_t centiseconds) {
     const uint64_t all_nodes = total_nodes();
     char multipv[24] = "";
     if (reported_line > 0) std::snprintf(multipv, sizeof multipv, " multipv %d", reported_line);
-    int len = std::snprintf(line, sizeof line, "info depth %d%s score %s time %lld nodes %llu nps %llu pv",
+    // An iteration that no root move improved (a fail low) has no line to
+    // show: its info ends at nps, where "pv" with no move would follow.
+    int len = std::snprintf(line, sizeof line, "info depth %d%s score %s time %lld nodes %llu nps %llu%s",
                             iteration_depth, multipv, uci_score(score), static_cast<long long>(ms),
                             static_cast<unsigned long long>(all_nodes),
-                            static_cast<unsigned long long>(all_nodes * 1000 / static_cast<uint64_t>(ms > 0 ? ms : 1)));
+                            static_cast<unsigned long long>(all_nodes * 1000 / static_cast<uint64_t>(ms > 0 ? ms : 1)),
+                            pv_length[0] > 0 ? " pv" : "");
     for (int i = 0; i < pv_length[0] && len < static_cast<int>(sizeof line) - 8; ++i)
         len += std::snprintf(line + len, sizeof line - static_cast<size_t>(len), " %s", move_uci(pv[0][i]));
     out("%s\n", line);
