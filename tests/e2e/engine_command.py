@@ -30,11 +30,8 @@ def wrapped():
 def engine_stderr(data):
     """The engine's own part of what was written on standard error (bytes or text)."""
     prefix = os.environ.get("TORLO_TEST_WRAPPER_STDERR", "")
-    if not prefix:
-        return data
-    if isinstance(data, bytes):
-        prefix = prefix.encode()
-    return data[:0].join(line for line in data.splitlines(True) if not line.startswith(prefix))
+    prefix = prefix.encode() if isinstance(data, bytes) else prefix
+    return data[:0].join(line for line in data.splitlines(True) if not (prefix and line.startswith(prefix)))
 
 
 with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "cmake", "version.cmake")) as f:
@@ -78,13 +75,13 @@ class Engine:
         self.proc.stdin.flush()
 
     def expect(self, predicate, timeout):
-        """The first line satisfying predicate (a function or a line prefix), failing after timeout seconds."""
+        """The first line satisfying predicate (see matcher), failing after timeout seconds."""
         predicate = matcher(predicate)
         deadline = time.time() + timeout
         while True:
             try:
-                line = self.lines.get(timeout=max(0.001, deadline - time.time()))
-            except queue.Empty:
+                line = self.lines.get(timeout=deadline - time.time())
+            except (queue.Empty, ValueError):  # ValueError: the deadline has passed
                 raise AssertionError("timed out waiting for a line")
             if line is None:
                 raise AssertionError("engine closed its output")
@@ -100,14 +97,11 @@ class Engine:
 
     def no_line(self, predicate, seconds):
         """Fails if a line satisfying predicate arrives within the time."""
-        predicate = matcher(predicate)
-        deadline = time.time() + seconds
-        while time.time() < deadline:
-            try:
-                line = self.lines.get(timeout=max(0.01, deadline - time.time()))
-            except queue.Empty:
-                return
-            assert line is None or not predicate(line), "unexpected line: " + line
+        try:
+            line = self.expect(predicate, seconds)
+        except AssertionError:  # none came, or the output ended
+            return
+        raise AssertionError("unexpected line: " + line)
 
     def ask(self, *lines, timeout=60):
         """Sends the lines and the unknown word xyzzy, whose error line ends

@@ -1,17 +1,12 @@
 #!/usr/bin/env python3
-"""Long games over pipes: the engine plays against itself at sd 1 or 2,
-with random legal moves (fixed seed) mixed in: short games until a mate or
-stalemate ends them (at most 600 plies, 4000 plies in all), then one long
-game that opens with a threefold repetition, keeps going past every draw
-result and takes back any move that would end it, up to the game-history
-limit (ply 3968; the answer there is pinned by a unit test).
-
-The engine runs in force mode and moves on `go` (then `force` again), so it
-plays whichever side is to move, also after a result. Every move it plays
-must be among those of its own `llist` just before, with the right move
-number; every typed move must be taken silently. The games must see the
-fifty-move and repetition draws and a mate. The program then ends with its
-input: exit code 0, nothing more printed, nothing on standard error.
+"""Long games over pipes, in force mode, the engine moving on `go` at sd 1
+or 2 with random legal moves (fixed seed) mixed in: short games until mate
+or stalemate (4000 plies in all), then one that opens with a threefold
+repetition, plays past every draw and takes back any move that would end
+it, up to the history limit (ply 3968; the answer there: a unit test).
+Every engine move must be in its own `llist` and numbered right, every typed
+move taken silently; fifty-move and repetition draws and a mate must be
+seen; at the end of input the program ends cleanly with nothing more.
 """
 import os
 import random

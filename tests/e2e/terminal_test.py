@@ -58,11 +58,10 @@ class Terminal:
     def _read(self, seconds):
         if select.select([self.fd], [], [], seconds)[0]:
             try:
-                chunk = os.read(self.fd, 65536)
+                self.raw += (chunk := os.read(self.fd, 65536))
             except OSError:  # the program has ended
                 chunk = b""
             assert chunk, "the program ended early; output: %r" % compact(self.raw)[-300:]
-            self.raw += chunk
 
     def type(self, text):
         os.write(self.fd, text)
@@ -77,25 +76,25 @@ class Terminal:
 
     def nothing_new(self, text, seconds):
         """Fails if text appears after what was matched within the time."""
-        deadline = time.monotonic() + seconds
-        while time.monotonic() < deadline:
-            self._read(max(0.01, deadline - time.monotonic()))
-            assert compact(self.raw).find(text, self.seen) < 0, "%r appeared too early" % text
+        try:
+            self.expect(text, seconds)
+        except AssertionError:
+            return
+        raise AssertionError("%r appeared too early" % text)
 
     def wait(self, timeout=15):
         """The exit status once the program has ended (reading what it prints meanwhile)."""
         deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            pid, status = os.waitpid(self.pid, os.WNOHANG)
-            if pid:
-                os.close(self.fd)
-                return status
+        while not (ended := os.waitpid(self.pid, os.WNOHANG))[0]:
+            if time.monotonic() > deadline:
+                os.kill(self.pid, 9)
+                raise AssertionError("the program did not end")
             try:
                 self._read(0.1)
-            except AssertionError:
+            except AssertionError:  # the program has ended
                 pass
-        os.kill(self.pid, 9)
-        raise AssertionError("the program did not end")
+        os.close(self.fd)
+        return ended[1]
 
     def finish(self):
         self.type(b"quit\r")
