@@ -48,12 +48,8 @@ def run(path, cwd, text, args=()):
 
 
 def matcher(predicate):
-    """A line predicate: a function, a line prefix, or a compiled pattern."""
-    if isinstance(predicate, str):
-        return lambda line: line.startswith(predicate)
-    if isinstance(predicate, re.Pattern):
-        return lambda line: predicate.match(line) is not None
-    return predicate
+    """A line predicate: a function or a line prefix."""
+    return (lambda line: line.startswith(predicate)) if isinstance(predicate, str) else predicate
 
 
 class Engine:

@@ -62,7 +62,7 @@ def test_predicted_reply_sooner_other_reply_full_search(path, cwd):
     g = Game(path, cwd)
     first = g.engine_move()
     assert first.replace("x", "") in ("f1b5", "b1c3", "d2d4", "f1c4"), first
-    g.e.expect(THINKING, 5)  # the ponder search prints its lines
+    g.e.expect(THINKING.match, 5)  # the ponder search prints its lines
     time.sleep(1.2)
     g.e.send("time 6000", "otim 6000")  # 60 s: 2 s a move, as st says; the ponder search goes on
     took = g.reply(g.predicted)
@@ -82,7 +82,7 @@ def test_commands_end_the_ponder_search(path, cwd):
     time.sleep(0.3)
     g.moves.append("a7a6")
     g.e.send("force", "a7a6", "board")  # a console command still works (the display toggles; nothing else)
-    g.e.no_line(MOVE_LINE, 1.5)
+    g.e.no_line(MOVE_LINE.match, 1.5)
     g.e.send("go")
     g.engine_move()
     g.close()
@@ -109,7 +109,7 @@ def test_end_of_input_while_pondering(path, cwd):
 def test_easy_thinks_only_on_its_own_time(path, cwd):
     g = Game(path, cwd, ponder=False, seconds=1)
     g.engine_move()
-    g.e.no_line(THINKING, 1.0)
+    g.e.no_line(THINKING.match, 1.0)
     assert g.reply(g.predicted) > 0.95
     g.close()
 

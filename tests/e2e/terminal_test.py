@@ -71,7 +71,7 @@ class Terminal:
         deadline = time.monotonic() + timeout
         while (found := compact(self.raw).find(text, self.seen)) < 0:
             assert time.monotonic() < deadline, "%r did not appear; output: %r" % (text, compact(self.raw)[-300:])
-            self._read(deadline - time.monotonic())
+            self._read(max(0, deadline - time.monotonic()))
         self.seen = found + len(text)
 
     def nothing_new(self, text, seconds):
