@@ -5,8 +5,8 @@
 # stack and search with helper threads (Threads above 1).
 # The executable from the zip then runs under Wine: started from another
 # folder it finds the book beside it; its output equals the Linux build's
-# (start-up lines, perft 5 from the start position and from Kiwipete,
-# bench, the UCI handshake and searches to depth 6), every
+# (perft 5 from the start position and from Kiwipete, the UCI handshake and
+# searches to depth 6), every
 # whole-program transcript of tests/e2e/cases (bad input included) is
 # matched byte for byte, the property scripts (UCI and xboard over pipes,
 # threads, pondering, a terminal, long games) pass, and finally the real
