@@ -126,9 +126,7 @@ def uci_engine(path, cwd, *options):
 
 
 def run_tests(namespace, skipped=(), reason=""):
-    """Runs every test_* function of a script with the engine path of the
-    command line and a fresh empty directory; those in skipped are reported
-    as skipped with the reason. Returns the exit code."""
+    """Runs a script's test_* functions with the engine of the command line, each in a fresh empty directory."""
     path = os.path.abspath(sys.argv[1])
     failed = 0
     for name, test in sorted((k, v) for k, v in namespace.items() if k.startswith("test_")):

@@ -8,13 +8,11 @@ Every engine move must be in its own `llist` and numbered right, every typed
 move taken silently; fifty-move and repetition draws and a mate must be
 seen; at the end of input the program ends cleanly with nothing more.
 """
-import os
 import random
 import re
 import sys
-import tempfile
 
-from engine_command import ENGINE_NAME, Engine
+from engine_command import ENGINE_NAME, Engine, run_tests
 
 GAME_PLY_LIMIT = 4096 - 128
 RANDOM_SHARE = 0.35
@@ -94,27 +92,19 @@ def play_long_game(engine, rng, results):
     return game.ply
 
 
-def main():
-    rng, results = random.Random(20261206), set()
-    with tempfile.TemporaryDirectory() as workdir:
-        engine = Engine(os.path.abspath(sys.argv[1]), workdir)
-        try:
-            assert engine.ask("xboard")[:1] == [ENGINE_NAME], "start-up lines"
-            plies, games = play_short_games(engine, rng, results)
-            long_plies = play_long_game(engine, rng, results)
-            engine.proc.stdin.close()
-            engine.finish(timeout=30, quit=False)
-            assert engine.lines.get(timeout=5) is None, "output after the last answer"
-            for result in ("1/2-1/2 {Draw by fifty move rule}", "1/2-1/2 {Draw by three fold repetition}"):
-                assert result in results, "the games never went past %r" % result
-            assert results & {"1-0 {White mates}", "0-1 {Black mates}"}, "no short game ended in a mate"
-        except AssertionError as failure:
-            engine.proc.kill()
-            print("FAIL:", failure)
-            return 1
-    print("ok: %d short games (%d plies), long game to ply %d; results: %s" % (games, plies, long_plies, sorted(results)))
-    return 0
+def test_long_games(path, cwd):
+    rng, results, engine = random.Random(20261206), set(), Engine(path, cwd)
+    assert engine.ask("xboard")[:1] == [ENGINE_NAME], "start-up lines"
+    plies, games = play_short_games(engine, rng, results)
+    long_plies = play_long_game(engine, rng, results)
+    engine.proc.stdin.close()
+    engine.finish(timeout=30, quit=False)
+    assert engine.lines.get(timeout=5) is None, "output after the last answer"
+    for result in ("1/2-1/2 {Draw by fifty move rule}", "1/2-1/2 {Draw by three fold repetition}"):
+        assert result in results, "the games never went past %r" % result
+    assert results & {"1-0 {White mates}", "0-1 {Black mates}"}, "no short game ended in a mate"
+    print("%d short games (%d plies), long game to ply %d; results: %s" % (games, plies, long_plies, sorted(results)))
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_tests(globals()))

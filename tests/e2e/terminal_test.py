@@ -1,14 +1,11 @@
 #!/usr/bin/env python3
-"""The real program at a (pseudo-)terminal, as a user types: the help
-screen pauses at "<hit a key>" until one key, neither echoed nor left over
-for the next line; in UCI mode a timed search ends by its clock when nothing
-is typed, and `stop` typed during `go infinite` is read; Ctrl-C ends the
-program at a terminal, while an interrupt signal to a program reading a pipe
-(xboard sends one before it knows the features) changes nothing.
-
-Under Wine the terminal is a Windows console, which draws with escape
-sequences and cursor moves in place of some blanks: the output is compared
-with blanks and escape sequences taken out.
+"""The real program at a pseudo-terminal (under Wine a Windows console), as
+a user types: the help pause waits for one key, neither echoed nor left for
+the next line; in UCI mode the clock ends a search when nothing is typed and
+`stop` typed during `go infinite` is read; Ctrl-C ends the program at a
+terminal, while SIGINT to a program reading a pipe (xboard sends one before
+it knows the features) changes nothing. Wine's console draws blanks with
+escape sequences and cursor moves: both are taken out before comparing.
 """
 import fcntl
 import os

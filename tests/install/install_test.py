@@ -1,14 +1,11 @@
 #!/usr/bin/env python3
-"""Installed copies find their book from their own location.
-
-Installs the build into temporary prefixes with `cmake --install` and starts
-the installed engine from an unrelated empty directory: the prefix layout
-(bin/, share/torlo/, the manual page, the xboard plugin, the documentation)
-prints the book line and plays a book move; so does the prefix moved to
-another path and started through a symbolic link from a third directory; a
-book in the working directory comes first; without a book anywhere the
-start-up lines are exactly the bookless ones; the "debian" component (the
-package's layout: games/, share/games/torlo/) finds its book too.
+"""Installed copies find their book from their own location: `cmake --install`
+into temporary prefixes, the engine started from an unrelated empty folder
+prints the book line and plays a book move, from the prefix layout (bin/,
+share/torlo/, manual page, xboard plugin, documentation), the prefix moved
+elsewhere, a symbolic link from a third folder, and the "debian" component
+(games/, share/games/torlo/); a book in the working folder comes first;
+with no book anywhere the start-up lines are exactly the bookless ones.
 
 Usage: install_test.py CMAKE BUILD_DIR SOURCE_DIR
 """
