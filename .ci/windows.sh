@@ -5,12 +5,13 @@
 # stack and search with helper threads (Threads above 1).
 # The executable from the zip then runs under Wine: started from another
 # folder it finds the book beside it; its output equals the Linux build's
-# (start-up lines, perft 5 from the start position and from Kiwipete,
-# bench, the UCI handshake and searches to depth 6), every
-# whole-program transcript of tests/e2e/cases is matched byte for byte, the
-# property scripts (standard error, bad input, UCI over pipes, a terminal,
-# long games) pass, and finally the real xboard plays one game against
-# Fairy-Max with the engine started as "/usr/lib/wine/wine64 torlo.exe".
+# (perft 5 from the start position and from Kiwipete, the UCI handshake and
+# searches to depth 6), every
+# whole-program transcript of tests/e2e/cases (bad input included) is
+# matched byte for byte, the property scripts (UCI and xboard over pipes,
+# threads, pondering, a terminal, long games) pass, and finally the real
+# xboard plays one game against Fairy-Max with the engine started as
+# "/usr/lib/wine/wine64 torlo.exe".
 #
 #   .ci/windows.sh [LINUX_ENGINE]   (default build/torlo, built when missing)
 set -euo pipefail

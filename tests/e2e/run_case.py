@@ -30,53 +30,34 @@ UCI_INFO = re.compile(r"\b(time|nps) \d+")
 def mask(text):
     lines = []
     for line in text.split("\n"):
-        line = THINKING.sub(r"\1######\2", line)
-        line = TIME_LINE.sub("Time: # ms", line)
-        line = NPS_LINE.sub("Nodes/second: #", line)
-        if line.startswith("info "):
-            line = UCI_INFO.sub(r"\1 #", line)
-        lines.append(line)
+        line = NPS_LINE.sub("Nodes/second: #", TIME_LINE.sub("Time: # ms", THINKING.sub(r"\1######\2", line)))
+        lines.append(UCI_INFO.sub(r"\1 #", line) if line.startswith("info ") else line)
     return "\n".join(lines)
-
-
-def run(engine, case_in, workdir):
-    base = case_in[:-3]
-    if os.path.exists(base + ".book"):
-        shutil.copy(base + ".book", os.path.join(workdir, "TORLO.opn"))
-    if os.path.isdir(base + ".files"):
-        for name in os.listdir(base + ".files"):
-            shutil.copy(os.path.join(base + ".files", name), workdir)
-    with open(case_in, "rb") as f:
-        data = f.read()
-    return subprocess.run(engine_command(engine), input=data, cwd=workdir, capture_output=True, timeout=240)
 
 
 def main():
     engine, case_in = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
-    update = "--update" in sys.argv[3:]
-    with tempfile.TemporaryDirectory() as workdir:
-        proc = run(engine, case_in, workdir)
+    base = case_in[:-3]
+    with tempfile.TemporaryDirectory() as workdir, open(case_in, "rb") as f:
+        if os.path.exists(base + ".book"):
+            shutil.copy(base + ".book", os.path.join(workdir, "TORLO.opn"))
+        for name in os.listdir(base + ".files") if os.path.isdir(base + ".files") else []:
+            shutil.copy(os.path.join(base + ".files", name), workdir)
+        proc = subprocess.run(engine_command(engine), stdin=f, cwd=workdir, capture_output=True, timeout=240)
     actual = mask(proc.stdout.decode("latin-1"))
-    problems = []
-    if proc.returncode != 0:
-        problems.append("exit code %d" % proc.returncode)
-    stderr = engine_stderr(proc.stderr)
-    if stderr:
-        problems.append("standard error not empty: %r" % stderr[:200])
-    expected_path = case_in[:-3] + ".out"
-    if update:
-        with open(expected_path, "w", encoding="latin-1", newline="") as f:
+    problems = ["exit code %d" % proc.returncode] if proc.returncode else []
+    if engine_stderr(proc.stderr):
+        problems.append("standard error not empty: %r" % engine_stderr(proc.stderr)[:200])
+    if "--update" in sys.argv[3:]:
+        with open(base + ".out", "w", encoding="latin-1", newline="") as f:
             f.write(actual)
-    with open(expected_path, encoding="latin-1", newline="") as f:
+    with open(base + ".out", encoding="latin-1", newline="") as f:
         expected = f.read()
     if actual != expected:
         diff = difflib.unified_diff(expected.splitlines(True), actual.splitlines(True), "expected", "actual")
         problems.append("output differs:\n" + "".join(diff))
-    if problems:
-        print("\n".join(problems))
-        return 1
-    print("ok")
-    return 0
+    print("\n".join(problems) or "ok")
+    return 1 if problems else 0
 
 
 if __name__ == "__main__":

@@ -1,22 +1,11 @@
 #!/usr/bin/env python3
-"""The real program at a terminal (a pseudo-terminal), as a user types:
-
-  * the help screen pauses at "<hit a key>" until one key is pressed; that
-    key is neither echoed nor left over for the next line;
-  * in UCI mode a timed search ends by its clock when nothing is typed, and
-    a line typed during `go infinite` (stop) is read while it searches;
-  * the interrupt key (Ctrl-C) ends the program at a terminal, while an
-    interrupt signal to a program reading a pipe (as xboard sends one
-    before it knows the engine's features) changes nothing.
-
-Under Wine (see engine_command.py) the terminal is a Windows console, and
-these are the console's key and line checks of the Windows build.
-
-The console of Wine draws the screen with escape sequences and cursor
-moves in place of some blanks, so the output is compared with the blanks
-and the escape sequences taken out.
-
-Usage: terminal_test.py ENGINE
+"""The real program at a pseudo-terminal (under Wine a Windows console), as
+a user types: the help pause waits for one key, neither echoed nor left for
+the next line; in UCI mode the clock ends a search when nothing is typed and
+`stop` typed during `go infinite` is read; Ctrl-C ends the program at a
+terminal, while SIGINT to a program reading a pipe (xboard sends one before
+it knows the features) changes nothing. Wine's console draws blanks with
+escape sequences and cursor moves: both are taken out before comparing.
 """
 import fcntl
 import os
@@ -30,20 +19,20 @@ import sys
 import termios
 import time
 
-from engine_command import engine_command, wrapped
-from pipes_engine import run_tests
+from engine_command import engine_command, run_tests, wrapped
 
 ESCAPE = re.compile(rb"\x1b(\[[0-9;?]*[@-~]|[()][0-9A-Za-z]|[=>])")
-BLANKS = re.compile(rb"\s+")
 AFTER_PAUSE = b"help-showthiscommandslist"  # the first help line after the pause
 KEY = b"@"                                    # in no line the engine prints
 
 
 def compact(raw):
-    return BLANKS.sub(b"", ESCAPE.sub(b"", raw))
+    return re.sub(rb"\s+", b"", ESCAPE.sub(b"", raw))
 
 
 class Terminal:
+    """The engine started at a pseudo-terminal, its start-up lines read and the terminal's modes settled."""
+
     def __init__(self, path, cwd):
         command = engine_command(path)
         self.pid, self.fd = pty.fork()
@@ -52,36 +41,24 @@ class Terminal:
             signal.signal(signal.SIGINT, signal.SIG_DFL)  # whatever the test runner ignores
             os.execvp(command[0], command)
         fcntl.ioctl(self.fd, termios.TIOCSWINSZ, struct.pack("HHHH", 60, 120, 0, 0))
-        self.raw = b""    # everything printed so far
-        self.seen = 0     # compacted text before this offset has been matched
+        self.raw, self.seen = b"", 0  # everything printed; the compacted text before seen has been matched
+        self.expect(b"entries", 30)
+        # Wine's console switches the terminal to raw mode a moment after the
+        # program starts: a line typed before would reach it with LF for CR,
+        # which a console does not take for Enter. Wait until the modes stay 1 s.
+        modes, since = termios.tcgetattr(self.fd), time.monotonic()
+        while time.monotonic() - since < 1.0:
+            self._read(0.05)
+            if termios.tcgetattr(self.fd) != modes:
+                modes, since = termios.tcgetattr(self.fd), time.monotonic()
 
     def _read(self, seconds):
-        ready, _, _ = select.select([self.fd], [], [], seconds)
-        if not ready:
-            return False
-        try:
-            chunk = os.read(self.fd, 65536)
-        except OSError:  # the program has ended
-            chunk = b""
-        if not chunk:
-            raise AssertionError("the program ended early; output: %r" % compact(self.raw)[-300:])
-        self.raw += chunk
-        return True
-
-    def settle(self, seconds=1.0):
-        """Waits until the terminal's modes have stayed the same for the time.
-
-        Wine's console switches the terminal to raw mode a moment after the
-        program starts, sometimes after its first lines; a line typed before
-        that would reach it with LF for CR, which a console does not take for
-        Enter."""
-        modes = termios.tcgetattr(self.fd)
-        since = time.monotonic()
-        while time.monotonic() - since < seconds:
-            self._read(0.05)
-            now = termios.tcgetattr(self.fd)
-            if now != modes:
-                modes, since = now, time.monotonic()
+        if select.select([self.fd], [], [], seconds)[0]:
+            try:
+                self.raw += (chunk := os.read(self.fd, 65536))
+            except OSError:  # the program has ended
+                chunk = b""
+            assert chunk, "the program ended early; output: %r" % compact(self.raw)[-300:]
 
     def type(self, text):
         os.write(self.fd, text)
@@ -89,61 +66,53 @@ class Terminal:
     def expect(self, text, timeout):
         """Waits until text appears in the output after what was matched before."""
         deadline = time.monotonic() + timeout
-        while True:
-            found = compact(self.raw).find(text, self.seen)
-            if found >= 0:
-                self.seen = found + len(text)
-                return
-            left = deadline - time.monotonic()
-            if left <= 0:
-                raise AssertionError("%r did not appear; output: %r" % (text, compact(self.raw)[-300:]))
-            self._read(left)
+        while (found := compact(self.raw).find(text, self.seen)) < 0:
+            assert time.monotonic() < deadline, "%r did not appear; output: %r" % (text, compact(self.raw)[-300:])
+            self._read(max(0, deadline - time.monotonic()))
+        self.seen = found + len(text)
 
     def nothing_new(self, text, seconds):
         """Fails if text appears after what was matched within the time."""
-        deadline = time.monotonic() + seconds
-        while time.monotonic() < deadline:
-            self._read(max(0.01, deadline - time.monotonic()))
-            if compact(self.raw).find(text, self.seen) >= 0:
-                raise AssertionError("%r appeared too early" % text)
+        try:
+            self.expect(text, seconds)
+        except AssertionError:
+            return
+        raise AssertionError("%r appeared too early" % text)
 
-    def finish(self, timeout=15):
+    def wait(self, timeout=15):
+        """The exit status once the program has ended (reading what it prints meanwhile)."""
         deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            pid, status = os.waitpid(self.pid, os.WNOHANG)
-            if pid:
-                os.close(self.fd)
-                code = os.waitstatus_to_exitcode(status)
-                assert code == 0, "exit code %d" % code
-                return compact(self.raw)
+        while not (ended := os.waitpid(self.pid, os.WNOHANG))[0]:
+            if time.monotonic() > deadline:
+                os.kill(self.pid, 9)
+                raise AssertionError("the program did not end")
             try:
                 self._read(0.1)
-            except AssertionError:
+            except AssertionError:  # the program has ended
                 pass
-        os.kill(self.pid, 9)
-        raise AssertionError("the program did not end after quit")
+        os.close(self.fd)
+        return ended[1]
+
+    def finish(self):
+        self.type(b"quit\r")
+        assert os.waitstatus_to_exitcode(self.wait()) == 0
+        return compact(self.raw)
 
 
 def test_help_pause_waits_for_one_key_without_echo(path, cwd):
     t = Terminal(path, cwd)
-    t.expect(b"entries", 30)
-    t.settle()
     t.type(b"help\r")
     t.expect(b"<hitakey>", 10)
     t.nothing_new(AFTER_PAUSE, 1.5)  # the pause waits
     t.type(KEY)
     t.expect(AFTER_PAUSE, 10)
-    t.type(b"quit\r")
-    out = t.finish()
-    after_key = out[out.find(b"<hitakey>"):]
+    after_key = t.finish().split(b"<hitakey>", 1)[1]
     assert KEY not in after_key, "the key was echoed: %r" % after_key[:200]
     assert b"Error" not in after_key, "the key was read as input: %r" % after_key[-200:]
 
 
 def test_uci_search_reads_the_terminal(path, cwd):
     t = Terminal(path, cwd)
-    t.expect(b"entries", 30)
-    t.settle()
     t.type(b"uci\r")
     t.expect(b"uciok", 10)
     t.type(b"setoption name OwnBook value false\rposition startpos\r")
@@ -156,26 +125,17 @@ def test_uci_search_reads_the_terminal(path, cwd):
     t.nothing_new(b"bestmove", 1.5)  # no end until stop
     t.type(b"stop\r")
     t.expect(b"bestmove", 5)
-    t.type(b"quit\r")
     t.finish()
 
 
 def test_interrupt_ends_the_program_at_a_terminal_only(path, cwd):
     if wrapped():
-        return  # Windows has no interrupt signal to send
+        print("skipped the interrupt key: Windows has no interrupt signal to send")
+        return
     t = Terminal(path, cwd)
-    t.expect(b"entries", 30)
-    t.settle()
     t.type(b"\x03")
-    deadline = time.monotonic() + 10
-    while True:
-        pid, status = os.waitpid(t.pid, os.WNOHANG)
-        if pid:
-            os.close(t.fd)
-            assert os.WIFSIGNALED(status) and os.WTERMSIG(status) == signal.SIGINT, "status %r" % status
-            break
-        assert time.monotonic() < deadline, "Ctrl-C did not end the program"
-        time.sleep(0.05)
+    status = t.wait(10)
+    assert os.WIFSIGNALED(status) and os.WTERMSIG(status) == signal.SIGINT, "status %r" % status
 
     proc = subprocess.Popen(engine_command(path), cwd=cwd, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                             preexec_fn=lambda: signal.signal(signal.SIGINT, signal.SIG_DFL))
@@ -189,9 +149,5 @@ def test_interrupt_ends_the_program_at_a_terminal_only(path, cwd):
     assert b"feature setboard=1" in out, out[-300:]
 
 
-def main():
-    return run_tests(globals())
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_tests(globals()))
