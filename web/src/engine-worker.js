@@ -9,7 +9,7 @@
 // SharedArrayBuffer of one 32-bit counter or null and threads asks for the
 // threaded build; then { id, line } for each input line, id increasing.
 // Lines that arrive before the engine has started wait their turn.
-// Worker to page: { build: 'threads' | 'single' } once the engine has
+// Worker to page: { build: 'threads' | 'single' } once that build has
 // loaded; { id, line } for each line the engine prints, id being the
 // command it was executing (0 at start-up), with error: true for a line on
 // standard error (the engine writes none); { failed } when the engine
@@ -55,8 +55,9 @@ async function start({ cancel, threads }) {
     const settings = { mainScriptUrlOrBlob: 'torlo-threads.js', helperThreads: navigator.hardwareConcurrency - 1 };
     module = await load('torlo-threads.js', settings).catch(() => null);
   }
-  postMessage({ build: module ? 'threads' : 'single' });
+  const build = module ? 'threads' : 'single';
   module ??= await load('torlo.js', {});
+  postMessage({ build });
   if (book) module.FS.writeFile('TORLO.opn', new Uint8Array(book));
   module.ccall('torlo_start', null, [], []);
   engine = module;

@@ -76,7 +76,8 @@ class Engine {
 // Threads (1 to the cores the browser reports, above 1 only with the
 // threaded build) and Hash, the table's size in MB: the engine's UCI
 // options, kept in localStorage. Until the worker has started a build, the
-// page offers what its isolation allows.
+// page offers what its isolation allows; once it has, the build is named
+// (and data-build set on that line: 'threads' or 'single').
 const saved = (key) => {
   try {
     return Number(localStorage.getItem(`torlo-${key}`)) || null;
@@ -96,16 +97,16 @@ function offerThreads(build) {
   const select = $('threads');
   select.replaceChildren(...Array.from({ length: cores }, (_, i) => new Option(String(i + 1), String(i + 1))));
   select.value = String(Math.min(saved('threads') || 1, cores));
-  $('engine-build').textContent = build === 'threads'
-    ? `Threaded WebAssembly engine: up to ${cores} threads.`
-    : 'Single-threaded WebAssembly engine (this page is not cross-origin isolated).';
-  $('engine-build').dataset.build = build;
 }
 
 function onEngineBuild(build) {
   const before = $('threads').value;
   offerThreads(build);
   if ($('threads').value !== before) engine.send(optionLines()[0]);
+  $('engine-build').textContent = build === 'threads'
+    ? `Threaded WebAssembly engine: up to ${$('threads').length} threads.`
+    : 'Single-threaded WebAssembly engine (this page is not cross-origin isolated).';
+  $('engine-build').dataset.build = build;
 }
 
 offerThreads(self.crossOriginIsolated && typeof SharedArrayBuffer === 'function' ? 'threads' : 'single');
