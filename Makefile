@@ -67,6 +67,8 @@ web-serve: web
 web-test: web
 	cd web && TORLO_WEB_DIR=../$(WEB_OUT) node --test tests/
 
-# bench nodes/second of the browser build against the console build.
+# bench nodes/second of the browser builds (one thread; threaded, with 1 and
+# 2 threads) against the console build; WEB_BENCH_FLAGS="--against DIR" adds
+# another built site's runs (web/bench.mjs).
 web-bench: build web
-	cd web && node bench.mjs ../$(BUILD)/torlo 9 ../$(WEB_OUT) --browser
+	cd web && node bench.mjs ../$(BUILD)/torlo 9 ../$(WEB_OUT) --browser $(WEB_BENCH_FLAGS)

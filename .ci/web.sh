@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # The browser build: installs what it needs (Debian's Emscripten and
-# Chromium; Node and npm come with the machine), builds the WebAssembly
-# engine with warnings as errors and the page from a clean npm install
-# (make web), runs the engine's tests in Node and the page's tests in
-# headless Chromium, and prints bench nodes/second of the browser build
-# beside the console build's.
+# Chromium; Node and npm come with the machine), builds both WebAssembly
+# engines (one thread, and threaded) with warnings as errors and the page
+# from a clean npm install (make web), runs the engine's tests in Node and
+# the page's tests in headless Chromium (the threaded build on the isolated
+# page, the one-thread build without isolation), and prints bench
+# nodes/second of the browser builds (the threaded one with 1 and 2
+# threads) beside the console build's.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -28,6 +30,6 @@ make web WEB_CMAKE_FLAGS="-DTORLO_WERROR=ON"
 echo "=== the WebAssembly engine in Node, the page in headless Chromium"
 (cd web && node --test tests/)
 
-echo "=== bench: the browser build against the console build"
+echo "=== bench: the browser builds against the console build"
 [ -x build/torlo ] || make build
 (cd web && node bench.mjs ../build/torlo 3 ../build-web --browser)

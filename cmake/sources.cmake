@@ -2,10 +2,11 @@
 # fuzzers, the browser): written once here.
 
 # Whether this build searches with one thread, without the helper copy: the
-# browser's single-threaded WebAssembly (no thread storage without shared
-# memory) and MinGW's GCC on Windows when no clang compiles the helper copy
-# (cmake/windows-helper-copy.cmake). The sources read it as
-# TORLO_SINGLE_THREAD.
+# browser's single-threaded WebAssembly module (no thread storage without
+# shared memory; src/web builds it with TORLO_WASM_THREADS unset, then the
+# threaded module with it set) and MinGW's GCC on Windows when no clang
+# compiles the helper copy (cmake/windows-helper-copy.cmake). The sources
+# read it as TORLO_SINGLE_THREAD.
 function(torlo_single_thread out)
   if((EMSCRIPTEN AND NOT TORLO_WASM_THREADS) OR (WIN32 AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND NOT TORLO_HELPER_CLANG))
     set(${out} 1 PARENT_SCOPE)

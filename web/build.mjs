@@ -1,7 +1,9 @@
 // Builds the static site: node build.mjs ENGINE_DIR OUT_DIR
-// ENGINE_DIR holds the Emscripten build (torlo.js, torlo.wasm); OUT_DIR
-// receives the page bundled by esbuild (main.js, main.css), index.html, the
-// worker script, the engine and its book, the app manifest and its icons,
+// ENGINE_DIR holds the Emscripten build: the one-thread engine (torlo.js,
+// torlo.wasm) and the threaded one (torlo-threads.js, its .wasm and the
+// script of its pthread Workers, torlo-threads.worker.js). OUT_DIR receives
+// the page bundled by esbuild (main.js, main.css), index.html, the worker
+// script, both engines and the book, the app manifest and its icons,
 // and last the service worker, which lists every other file and is named
 // for a hash of their contents. Everything the page loads is in OUT_DIR: it
 // can be copied to any static host.
@@ -35,6 +37,7 @@ const files = [
   [join(here, 'src/engine-worker.js'), 'engine-worker.js'],
   [join(engineDir, 'torlo.js'), 'torlo.js'],
   [join(engineDir, 'torlo.wasm'), 'torlo.wasm'],
+  ...['torlo-threads.js', 'torlo-threads.wasm', 'torlo-threads.worker.js'].map((f) => [join(engineDir, f), f]),
   [join(here, '..', 'TORLO.opn'), 'TORLO.opn'],
   [join(here, 'manifest.webmanifest'), 'manifest.webmanifest'],
 ];

@@ -22,20 +22,24 @@ const $ = (id) => document.getElementById(id);
 // A worker that fails (an error in the engine or the worker) is replaced the
 // same way, and onFailure(message, restarted) told what happened; one that
 // fails again before its engine printed a line is not started again.
+// The isolated page also has the engine search with helper threads: the
+// worker loads the threaded build, and reports the build it started to
+// onBuild. Each new worker is sent setup() after `uci` (the options).
 class Engine {
-  constructor(onLine, onFailure) {
-    this.onLine = onLine;
-    this.onFailure = onFailure;
+  constructor(onLine, onFailure, onBuild, setup) {
+    Object.assign(this, { onLine, onFailure, onBuild, setup });
     this.lastId = 0;
     this.failures = 0;  // failures since the engine last printed a line
     this.start();
   }
 
   start() {
-    this.counter = self.crossOriginIsolated ? new Int32Array(new SharedArrayBuffer(4)) : null;
+    const shared = self.crossOriginIsolated && typeof SharedArrayBuffer === 'function';
+    this.counter = shared ? new Int32Array(new SharedArrayBuffer(4)) : null;
     this.worker = new Worker('engine-worker.js');
     this.worker.onmessage = ({ data }) => {
       if (data.failed) showNote(data.failed);
+      else if (data.build) this.onBuild(data.build);
       else if (data.error) console.error(`engine: ${data.line}`);
       else {
         this.failures = 0;
@@ -49,8 +53,9 @@ class Engine {
       if (restart) this.start();
       this.onFailure(event.message, restart);
     };
-    this.worker.postMessage({ init: { cancel: this.counter ? this.counter.buffer : null } });
+    this.worker.postMessage({ init: { cancel: this.counter ? this.counter.buffer : null, threads: shared } });
     this.send('uci');
+    for (const line of this.setup()) this.send(line);
   }
 
   send(line) {
@@ -68,8 +73,54 @@ class Engine {
   }
 }
 
+// Threads (1 to the cores the browser reports, above 1 only with the
+// threaded build) and Hash, the table's size in MB: the engine's UCI
+// options, kept in localStorage. Until the worker has started a build, the
+// page offers what its isolation allows; once it has, the build is named
+// (and data-build set on that line: 'threads' or 'single').
+const saved = (key) => {
+  try {
+    return Number(localStorage.getItem(`torlo-${key}`)) || null;
+  } catch {
+    return null;  // storage refused: the defaults
+  }
+};
+const store = (key, value) => {
+  try {
+    localStorage.setItem(`torlo-${key}`, value);
+  } catch {}  // not kept, still used
+};
+const optionLines = () => [`setoption name Threads value ${$('threads').value}`, `setoption name Hash value ${$('hash').value}`];
+
+function offerThreads(build) {
+  const cores = build === 'threads' ? Math.max(1, navigator.hardwareConcurrency || 1) : 1;
+  const select = $('threads');
+  select.replaceChildren(...Array.from({ length: cores }, (_, i) => new Option(String(i + 1), String(i + 1))));
+  select.value = String(Math.min(saved('threads') || 1, cores));
+}
+
+function onEngineBuild(build) {
+  const before = $('threads').value;
+  offerThreads(build);
+  if ($('threads').value !== before) engine.send(optionLines()[0]);
+  $('engine-build').textContent = build === 'threads'
+    ? `Threaded WebAssembly engine: up to ${$('threads').length} threads.`
+    : 'Single-threaded WebAssembly engine (this page is not cross-origin isolated).';
+  $('engine-build').dataset.build = build;
+}
+
+offerThreads(self.crossOriginIsolated && typeof SharedArrayBuffer === 'function' ? 'threads' : 'single');
+$('hash').value = String(saved('hash') || 16);
+if (!$('hash').value) $('hash').value = '16';  // a stored size the page no longer offers
+for (const [key, i] of [['threads', 0], ['hash', 1]]) {
+  $(key).addEventListener('change', () => {
+    store(key, $(key).value);
+    engine.send(optionLines()[i]);
+  });
+}
+
 keepOffline();
-const engine = new Engine(onEngineLine, onEngineFailure);
+const engine = new Engine(onEngineLine, onEngineFailure, onEngineBuild, optionLines);
 let game = new Chess();
 let userColor = 'white';
 let search = null;     // the running search: { id, kind: 'move' | 'hint', fen }

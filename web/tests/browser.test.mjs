@@ -4,14 +4,13 @@
 //   TORLO_WEB_DIR   the built site (default ../build-web)
 //   TORLO_WEB_SHOTS where the screenshots go (default test-output)
 //   CHROMIUM        the browser (default /usr/bin/chromium)
-import { after, before, describe, test } from 'node:test';
+import { after, afterEach, before, describe, test } from 'node:test';
 import assert from 'node:assert/strict';
-import { spawn } from 'node:child_process';
 import { mkdirSync } from 'node:fs';
 import { dirname, join, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { Chess } from 'chess.js';
-import { chromium } from 'playwright-core';
+import { launchChromium, serve } from '../chromium.mjs';
 
 const here = dirname(fileURLToPath(import.meta.url));
 const site = resolve(process.env.TORLO_WEB_DIR || join(here, '../../build-web'));
@@ -23,37 +22,30 @@ mkdirSync(shots, { recursive: true });
 const MARGIN_MS = 1500;
 
 const servers = [];
-function serve(...options) {
-  const child = spawn(process.execPath, [join(here, '../serve.mjs'), site, '--port', '0', ...options]);
-  servers.push(child);
-  return new Promise((resolveUrl, reject) => {
-    child.stdout.once('data', (data) => resolveUrl(String(data).match(/http:\/\/\S+/)[0]));
-    child.once('exit', (code) => reject(new Error(`serve.mjs exited with ${code}`)));
-  });
-}
+const serveSite = (...options) => serve(site, ...options).then(({ url, server }) => servers.push(server) && url);
 
 let browser;
 let isolatedUrl;
 let plainUrl;
 const problems = [];  // console errors, page errors, failed requests
+const contexts = [];  // each test's pages, closed after it
 
 before(async () => {
-  [isolatedUrl, plainUrl] = await Promise.all([serve(), serve('--no-isolation')]);
-  browser = await chromium.launch({
-    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-    headless: true,
-    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
-      '--disable-component-update', '--disable-sync'],
-  });
+  [isolatedUrl, plainUrl] = await Promise.all([serveSite(), serveSite('--no-isolation')]);
+  browser = await launchChromium();
 });
-
+afterEach(() => Promise.all(contexts.splice(0).map((c) => c.close())));
 after(async () => {
   await browser?.close();
   for (const child of servers) child.kill();
 });
 
-async function openPage(url = isolatedUrl, viewport = { width: 1200, height: 860 }, prepare = null) {
+// A fresh page (its own context) at url, once the user is to move and its
+// engine has loaded (nothing is on its way when the test closes the page);
+// with time, that time per move is chosen; prepare(context) runs first.
+async function openPage(url = isolatedUrl, { viewport = { width: 1200, height: 860 }, prepare, time } = {}) {
   const context = await browser.newContext({ viewport });
+  contexts.push(context);
   await prepare?.(context);
   await context.grantPermissions(['clipboard-read', 'clipboard-write'], { origin: new URL(url).origin });
   const page = await context.newPage();
@@ -62,9 +54,14 @@ async function openPage(url = isolatedUrl, viewport = { width: 1200, height: 860
   page.on('requestfailed', (r) => problems.push(`request failed: ${r.url()} (${r.failure()?.errorText})`));
   page.on('worker', (w) => w.on?.('console', (m) => m.type() === 'error' && problems.push(`worker: ${m.text()}`)));
   await page.goto(url);
-  await page.waitForFunction(() => document.getElementById('status').textContent.startsWith('Your move'));
+  await waitForStatus(page, 'Your move');
+  await buildOf(page);
+  if (time) await setTime(page, time);
   return page;
 }
+
+const waitForStatus = (page, start) => page.waitForFunction((s) => document.getElementById('status').textContent.startsWith(s), start);
+const buildOf = (page) => page.waitForFunction(() => document.getElementById('engine-build').dataset.build).then((b) => b.jsonValue());
 
 const fenOf = (page) => page.inputValue('#fen');
 const statusOf = (page) => page.textContent('#status');
@@ -98,9 +95,7 @@ async function dragMove(page, from, to) {
   await page.mouse.up();
 }
 
-async function setTime(page, ms) {
-  await page.selectOption('#movetime', String(ms));
-}
+const setTime = (page, ms) => page.selectOption('#movetime', String(ms));
 
 async function setUp(page, fen) {
   await page.fill('#fen', fen);
@@ -182,10 +177,18 @@ function someMove(fen, preferred = []) {
 }
 
 describe('TORLO in the browser', () => {
-  test('a move by drag and moves by clicks are played and answered by legal engine moves in time', async () => {
-    const page = await openPage();
+  test('isolated, the threaded engine with 2 threads: moves by drag and clicks are answered by legal moves in time', async () => {
+    // The lines the page sends its engine, recorded in the page.
+    const record = (context) => context.addInitScript(() => {
+      const post = Worker.prototype.postMessage;
+      self.sent = [];
+      Worker.prototype.postMessage = function send(m) { if (m.line) self.sent.push(m.line); return post.call(this, m); };
+    });
+    const page = await openPage(isolatedUrl, { prepare: record, time: 500 });
     assert.equal(await page.evaluate(() => crossOriginIsolated), true);
-    await setTime(page, 500);
+    assert.equal(await buildOf(page), 'threads');
+    await page.getByLabel('Threads').selectOption('2');
+    await page.getByLabel('Hash').selectOption('32');
     await playAndExpectReply(page, 'e2', 'e4', { drag: true, moveTime: 500 });
     // Eight more moves by clicks, each the engine's hint.
     for (let i = 0; i < 8; ++i) {
@@ -198,12 +201,17 @@ describe('TORLO in the browser', () => {
     await setUp(page, 'r1bqk2r/pppp1ppp/2n2n2/2b1p3/2B1P3/3P1N2/PPP2PPP/RNBQK2R w KQkq - 1 5');
     await setTime(page, 1000);
     await playAndExpectReply(page, 'c2', 'c3', { moveTime: 1000 });
-    await page.context().close();
+    const options = ['setoption name Threads value 2', 'setoption name Hash value 32'];
+    assert.deepEqual((await page.evaluate(() => self.sent)).filter((l) => options.includes(l)), options);
+    // Kept for the next visit, and sent to its engine as it starts.
+    await page.reload();
+    await buildOf(page);
+    assert.deepEqual([await page.inputValue('#threads'), await page.inputValue('#hash')], ['2', '32']);
+    await page.waitForFunction((o) => o.every((l) => self.sent.includes(l)), options);
   });
 
   test('take-back restores the position, and one during a search drops that search', async () => {
-    const page = await openPage();
-    await setTime(page, 500);
+    const page = await openPage(isolatedUrl, { time: 500 });
     await playAndExpectReply(page, 'e2', 'e4', { moveTime: 500 });
     const position = await fenOf(page);
     const next = someMove(position, ['g1f3', 'b1c3']);
@@ -213,19 +221,19 @@ describe('TORLO in the browser', () => {
     assert.match(await statusOf(page), /^Your move/);
 
     await searchThenTakeBack(page, '#takeback');
-    await page.context().close();
   });
 
-  test('without cross-origin isolation a take-back or a new game stops the search by restarting the worker', async () => {
-    const page = await openPage(plainUrl);
+  test('without cross-origin isolation: the one-thread engine; a take-back or a new game restarts its worker', async () => {
+    const page = await openPage(plainUrl);  // a first visit: no service worker yet
     assert.equal(await page.evaluate(() => crossOriginIsolated), false);
+    assert.equal(await buildOf(page), 'single');
+    assert.deepEqual(await page.$$eval('#threads option', (o) => o.map((x) => x.value)), ['1']);
     await searchThenTakeBack(page, '#takeback');
     await searchThenTakeBack(page, '#new-white');
-    await page.context().close();
   });
 
   test('a promotion through the chooser: cancelled first, then a knight', async () => {
-    const page = await openPage();
+    const page = await openPage(isolatedUrl, { time: 500 });
     await setUp(page, '8/P6k/8/8/8/8/6KP/8 w - - 0 1');
     await clickMove(page, 'a7', 'a8');
     await page.waitForSelector('#promotion[open]');
@@ -233,14 +241,12 @@ describe('TORLO in the browser', () => {
     await page.keyboard.press('Escape');
     await page.waitForSelector('#promotion', { state: 'hidden' });
     assert.equal(await fenOf(page), '8/P6k/8/8/8/8/6KP/8 w - - 0 1');
-    await setTime(page, 500);
     await clickMove(page, 'a7', 'a8');
     await page.click('#promotion >> text=Knight');
     await page.waitForFunction(() => document.getElementById('moves').textContent.includes('a8=N'));
     assert.match(await fenOf(page), /^N7\//);
     await waitForReply(page, 10000);
     assert.match(await page.textContent('#moves'), /a8=N \S+/);  // and the engine answered
-    await page.context().close();
   });
 
   test('from a FEN the engine announces mate in two and mates', async () => {
@@ -254,7 +260,7 @@ describe('TORLO in the browser', () => {
     assert.match(await page.textContent('#think-summary'), /#2\b/);
     const forced = someMove(await fenOf(page));
     await clickMove(page, forced.from, forced.to);
-    await page.waitForFunction(() => document.getElementById('status').textContent.startsWith('Checkmate'));
+    await waitForStatus(page, 'Checkmate');
     assert.equal(await statusOf(page), 'Checkmate: White wins (1-0)');
     assert.ok(new Chess(await fenOf(page)).isCheckmate());
     await shot(page, 'mate-in-two');
@@ -267,23 +273,20 @@ describe('TORLO in the browser', () => {
     assert.equal(game.getHeaders().FEN, '1r4k1/5ppp/8/8/8/8/3R1PPP/3R2K1 w - - 0 1');
     assert.equal(game.getHeaders().Result, '1-0');
     assert.deepEqual(game.history(), ['Rd8+', 'Rxd8', 'Rxd8#']);
-    await page.context().close();
   });
 
   test('a stalemate is announced as a draw', async () => {
     const page = await openPage();
     await setUp(page, 'k7/8/1Q6/8/8/8/8/7K w - - 0 1');
     await clickMove(page, 'b6', 'c7');
-    await page.waitForFunction(() => document.getElementById('status').textContent.startsWith('Draw'));
+    await waitForStatus(page, 'Draw');
     assert.equal(await statusOf(page), 'Draw by stalemate (½-½)');
     assert.equal(await page.isDisabled('#hint'), true);
     await shot(page, 'stalemate');
-    await page.context().close();
   });
 
   test('a bad FEN is refused with a note and changes nothing', async () => {
-    const page = await openPage();
-    await setTime(page, 500);
+    const page = await openPage(isolatedUrl, { time: 500 });
     await playAndExpectReply(page, 'e2', 'e4', { moveTime: 500 });
     const fen = await fenOf(page);
     const moves = await page.textContent('#moves');
@@ -298,7 +301,6 @@ describe('TORLO in the browser', () => {
     await page.fill('#fen', fen);
     const next = someMove(fen, ['d2d4', 'g1f3']);
     await playAndExpectReply(page, next.from, next.to, { moveTime: 500 });
-    await page.context().close();
   });
 
   test('the thinking line follows the search: deeper iterations, scores, nodes and the line in SAN', async () => {
@@ -321,12 +323,10 @@ describe('TORLO in the browser', () => {
     assert.ok(depths.every((d, i) => i === 0 || d >= depths[i - 1]), `depths only grow: ${depths}`);
     assert.ok(depths.at(-1) >= 5, `the search reached depth ${depths.at(-1)}`);
     for (const pv of pvs) if (pv) assert.match(pv, /^15\. [KQRBN]?[a-h]?[1-8]?x?[a-h][1-8]/, pv);
-    await page.context().close();
   });
 
   test('hint shows a legal move on the board; PGN and FEN copies read back in chess.js', async () => {
-    const page = await openPage();
-    await setTime(page, 500);
+    const page = await openPage(isolatedUrl, { time: 500 });
     await playAndExpectReply(page, 'd2', 'd4', { drag: true, moveTime: 500 });
     await askHint(page);
     await shot(page, 'hint');
@@ -341,7 +341,6 @@ describe('TORLO in the browser', () => {
     assert.equal(game.history()[0], 'd4');
     assert.equal(game.getHeaders().White, 'You');
     assert.equal(game.getHeaders().Black, 'TORLO');
-    await page.context().close();
   });
 
   test('keyboard: the buttons are reached with Tab and pressed with Enter and Space', async () => {
@@ -357,12 +356,10 @@ describe('TORLO in the browser', () => {
     await page.focus('#flip');
     await page.keyboard.press('Space');
     assert.ok(await page.locator('.cg-wrap.orientation-white').count());
-    await page.context().close();
   });
 
   test('at phone width the board and every control fit the screen and a game is played', async () => {
-    const page = await openPage(isolatedUrl, { width: 390, height: 844 });
-    await setTime(page, 500);
+    const page = await openPage(isolatedUrl, { viewport: { width: 390, height: 844 }, time: 500 });
     const fits = await page.evaluate(() => {
       const width = document.documentElement.clientWidth;
       const inside = [...document.querySelectorAll('button:not(dialog button), select, #fen, #board')]
@@ -374,14 +371,12 @@ describe('TORLO in the browser', () => {
     const next = someMove(await fenOf(page), ['g1f3', 'b1c3']);
     await playAndExpectReply(page, next.from, next.to, { drag: true, moveTime: 500 });
     await shot(page, 'phone');
-    await page.context().close();
   });
 
   test('an engine move the rules refuse stops the game with the reason instead of searching again', async () => {
     // The worker passes on every bestmove as e2e5, which is never legal for Black.
-    const page = await openPage(isolatedUrl, undefined, (context) => faultyWorker(context,
-      "const post = self.postMessage.bind(self); self.postMessage = (m) => post(m.line?.startsWith('bestmove ') ? { ...m, line: 'bestmove e2e5' } : m);\n"));
-    await setTime(page, 500);
+    const page = await openPage(isolatedUrl, { time: 500, prepare: (context) => faultyWorker(context,
+      "const post = self.postMessage.bind(self); self.postMessage = (m) => post(m.line?.startsWith('bestmove ') ? { ...m, line: 'bestmove e2e5' } : m);\n") });
     await clickMove(page, 'd2', 'd4');
     await page.waitForFunction(() => document.getElementById('status').textContent.includes('e2e5'));
     const position = await fenOf(page);
@@ -391,19 +386,16 @@ describe('TORLO in the browser', () => {
     assert.equal(await page.isDisabled('#hint'), true);
     await page.click('#takeback');  // the game goes on from before the user's move
     assert.match(await statusOf(page), /^Your move/);
-    await page.context().close();
   });
 
   test('a worker that fails during a search is reported, restarted, and the game goes on', async () => {
     // The first worker throws on its first search; its replacement is the real one.
-    const page = await openPage(isolatedUrl, undefined, (context) => faultyWorker(context,
+    const page = await openPage(isolatedUrl, { time: 500, prepare: (context) => faultyWorker(context,
       "const handle = self.onmessage; self.onmessage = (e) => { if (e.data.line?.startsWith('go ')) throw new Error('simulated fault'); handle(e); };\n",
-      { append: true }));
-    await setTime(page, 500);
+      { append: true }) });
     await playAndExpectReply(page, 'e2', 'e4', { moveTime: 500 + 3000 });  // the restart's time too
     assert.match(await page.textContent('#note'), /^The engine stopped \(.*simulated fault\) and was restarted\./);
     await playAndExpectReply(page, 'g1', 'f3', { moveTime: 500 });
-    await page.context().close();
   });
 
   test('Chromium finds the page installable: manifest, icons and service worker', async () => {
@@ -417,35 +409,31 @@ describe('TORLO in the browser', () => {
     const errors = installabilityErrors.map((e) => e.errorId);
     console.log(`installability errors reported: ${JSON.stringify(errors)}`);
     assert.deepEqual(errors.filter((id) => id !== 'in-incognito'), []);
-    await page.context().close();
   });
 
   test('after one visit the page loads and plays with its server stopped, isolated by its service worker', async () => {
-    const url = await serve('--no-isolation');  // a static host that sends no isolation headers
+    const url = await serveSite('--no-isolation');  // a static host that sends no isolation headers
     const server = servers.at(-1);
-    const page = await openPage(url);
+    const page = await openPage(url, { time: 500 });
     assert.equal(await page.evaluate(() => crossOriginIsolated), false);
-    // "Your move" shows before the engine has loaded: a reply shows that it
-    // has, and that nothing is still on its way when the server stops.
-    await setTime(page, 500);
     await playAndExpectReply(page, 'e2', 'e4', { moveTime: 500 });
     await page.waitForFunction(() => navigator.serviceWorker.controller !== null);
     const stopped = new Promise((done) => server.once('exit', done));
     server.kill();
     await stopped;
     await page.reload();
-    await page.waitForFunction(() => document.getElementById('status').textContent.startsWith('Your move'));
+    await waitForStatus(page, 'Your move');
     assert.equal(await page.evaluate(() => crossOriginIsolated), true);
+    assert.equal(await buildOf(page), 'threads');
     await setTime(page, 500);
     await playAndExpectReply(page, 'd2', 'd4', { moveTime: 500 });
-    const cached = await page.evaluate(async () => {
-      const names = await caches.keys();
-      const cache = await caches.open(names.find((n) => n.startsWith('torlo-')));
-      return Promise.all(['torlo.wasm', 'TORLO.opn'].map(async (f) => (await cache.match(f)) !== undefined));
-    });
-    assert.deepEqual(cached, [true, true], 'the engine and its book came from the cache');
+    const files = ['torlo.wasm', 'torlo-threads.wasm', 'torlo-threads.worker.js', 'TORLO.opn'];
+    const cached = await page.evaluate(async (names) => {
+      const cache = await caches.open((await caches.keys()).find((n) => n.startsWith('torlo-')));
+      return Promise.all(names.map(async (f) => (await cache.match(f)) !== undefined));
+    }, files);
+    assert.deepEqual(cached, files.map(() => true), 'both engines and the book came from the cache');
     await shot(page, 'offline');
-    await page.context().close();
   });
 
   test('the browser console stayed free of errors', () => {
