@@ -5,6 +5,9 @@ and N threads. Runs alternate between the thread counts; the figures are
 medians.
 
     tools/threads_speed.py [--engine build/torlo] [--threads 2] [--runs 5] [--seconds 8] [--bench-runs 15]
+                           [--wrapper "/usr/lib/wine/wine64"]
+
+--wrapper starts the engine through another program (Wine for torlo.exe).
 
 `bench` lasts under a second but its speed varies from run to run on a
 shared machine by a third or more, so it gets more runs (--bench-runs); both
@@ -42,7 +45,7 @@ def search(engine, threads, fen, depth, seconds):
     the last iteration, and the depths of its lines."""
     text = "cores %d\nsd %d\nst %d\npost\nsetboard %s\ngo\nquit\n" % (threads, depth, seconds, fen)
     t0 = time.time()
-    out = subprocess.run([engine], input=text, capture_output=True, text=True, cwd="/tmp").stdout
+    out = subprocess.run(engine, input=text, capture_output=True, text=True, cwd="/tmp").stdout
     wall = time.time() - t0
     lines = [m for m in map(THINKING.match, out.split("\n")) if m]
     return int(lines[-1].group(2)) / 100.0, [int(m.group(1)) for m in lines], wall
@@ -56,7 +59,7 @@ def deepest_finished(engine, fen, seconds):
 
 
 def bench_nps(engine, threads):
-    out = subprocess.run([engine], input="cores %d\nbench\nquit\n" % threads, capture_output=True, text=True,
+    out = subprocess.run(engine, input="cores %d\nbench\nquit\n" % threads, capture_output=True, text=True,
                          cwd="/tmp").stdout
     return int(re.search(r"Nodes/second: (\d+)", out).group(1))
 
@@ -68,8 +71,9 @@ def main():
     ap.add_argument("--runs", type=int, default=5)
     ap.add_argument("--seconds", type=int, default=8)
     ap.add_argument("--bench-runs", type=int, default=15)
+    ap.add_argument("--wrapper", default="")
     a = ap.parse_args()
-    engine = subprocess.run(["realpath", a.engine], capture_output=True, text=True).stdout.strip()
+    engine = a.wrapper.split() + [subprocess.run(["realpath", a.engine], capture_output=True, text=True).stdout.strip()]
     n = a.threads
     ratios = []
     print("position depth  1 thread  %d threads  ratio" % n)
