@@ -71,7 +71,7 @@ TEST_F(WebHost, WithoutAStopABoundedSearchRunsToItsLimitAndQuitIsReported) {
     EXPECT_TRUE(probe_calls > 20 && nodes >= 50000u) << probe_calls << " " << nodes;
     EXPECT_EQ(lines_of(out).back().rfind("bestmove ", 0), 0u) << out;
     bool go_on[2];
-    test::capture([&go_on] { go_on[0] = web_line("quit"), go_on[1] = web_line("uci"); });
+    test::capture([&go_on] { go_on[0] = web_line("quit"); go_on[1] = web_line("uci"); });
     EXPECT_TRUE(!go_on[0] && go_on[1]) << "the host may go on after quit";
 }
 
