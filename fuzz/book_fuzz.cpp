@@ -1,6 +1,5 @@
-// Fuzz target: arbitrary bytes as the book file. Loading never writes
-// outside the book storage and counts at most 4999 lines; probing it game
-// after game only ever yields legal moves of the position.
+// Fuzz target: bytes as the book file. Loading stays in the book storage (at most 4999
+// lines); probes only ever yield legal moves of the position.
 #include <cstdint>
 
 #include "book/book.h"
@@ -26,7 +25,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         fuzz::check_position();
         if (found == 0) break;
         TORLO_FUZZ_CHECK(found > 0 && found <= book_count);
-        // A root move with these squares and type, which make_move accepts.
         int i = 0;
         while (i < move_count && !fuzz::same_move(root_moves[i], choice)) ++i;
         TORLO_FUZZ_CHECK(i < move_count && make_move(root_moves[i]) == 1);

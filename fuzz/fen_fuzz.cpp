@@ -1,7 +1,5 @@
-// Fuzz target: arbitrary text to the FEN setup. The resulting position must
-// be consistent, and every generated move, legal or not, must be taken back
-// exactly: make_move refusing a move leaves the position as it was, and
-// make_move followed by unmake_move restores it, two plies deep.
+// Fuzz target: arbitrary text to the FEN setup. The position must be consistent, and
+// every generated move, legal or not, taken back exactly (refused, or made and unmade), two plies deep.
 #include <cstdint>
 #include <string>
 
@@ -11,10 +9,8 @@ namespace {
 
 using namespace torlo;
 
-// A colour with two kings or more: king_sq names one of them, and a move
-// that captures that one leaves king_sq on the capturer until the next king
-// move resets it. Everything else must still be consistent, and king_sq
-// must come back with the take-back.
+// Two kings of a colour: capturing the one king_sq names leaves king_sq on the capturer
+// until the next king move; all else must stay consistent, and king_sq come back on take-back.
 bool many_kings = false;
 
 void check_after_make() {
@@ -32,8 +28,6 @@ void check_restored(const Position& before) {
     TORLO_FUZZ_CHECK(fuzz::same_position(before, restored));
 }
 
-// Plays every move of the list and its replies down to `depth` plies,
-// checking the position after each make and after each take-back.
 void walk(int depth) {
     Move list[MAX_MOVES];
     const int n = generate_moves(list, 0);
@@ -76,12 +70,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::check_position();
     many_kings = king_count(WHITE) > 1 || king_count(BLACK) > 1;
     TORLO_FUZZ_CHECK(pos.ply == before.ply && pos.fifty_counter == before.fifty_counter && settings.use_book == 0);
-    // A right is kept only with its king and rook at home.
+    // A right kept only with its king and rook at home; an en-passant square empty, behind an
+    // enemy pawn that just moved two squares.
     const struct { int right, king, rook; } homes[] = {{WHITE_KING_SIDE, E1, H1}, {WHITE_QUEEN_SIDE, E1, A1},
                                                        {BLACK_KING_SIDE, E8, H8}, {BLACK_QUEEN_SIDE, E8, A8}};
     for (const auto& h : homes)
         if (pos.castle & h.right) TORLO_FUZZ_CHECK(pos.board[h.king] == KING && pos.board[h.rook] == ROOK);
-    // An en-passant square is empty, behind an enemy pawn that just moved two squares.
     if (pos.ep) {
         const int pawn = pos.side == WHITE ? pos.ep + 12 : pos.ep - 12;
         TORLO_FUZZ_CHECK(pos.board[pos.ep] == EMPTY && pos.board[pawn] == PAWN && pos.color[pawn] == (pos.side ^ 1));

@@ -1,7 +1,5 @@
-// Shared plumbing of the fuzz targets: a private working directory, the
-// engine put back into its start-up state before every input, and the
-// invariant checks that turn a silent corruption into a crash libFuzzer
-// reports.
+// Shared plumbing of the fuzz targets: a private working directory, the start-up
+// state before every input, and invariant checks that crash on a silent corruption.
 #pragma once
 
 #include <unistd.h>
@@ -22,13 +20,9 @@
 namespace torlo::fuzz {
 
 // A corrupted engine state is a finding: stop here, with a stack trace.
-#define TORLO_FUZZ_CHECK(cond)                                                                  \
-    do {                                                                                        \
-        if (!(cond)) {                                                                          \
-            std::fprintf(stderr, "invariant failed: %s (%s:%d)\n", #cond, __FILE__, __LINE__); \
-            __builtin_trap();                                                                   \
-        }                                                                                       \
-    } while (0)
+#define TORLO_FUZZ_CHECK(cond)                                                                                 \
+    ((cond) ? void(0)                                                                                          \
+            : (std::fprintf(stderr, "invariant failed: %s (%s:%d)\n", #cond, __FILE__, __LINE__), __builtin_trap()))
 
 inline std::FILE* null_output() {
     static std::FILE* sink = std::fopen("/dev/null", "w");
@@ -44,27 +38,25 @@ struct Startup {
     void (*thinking_printer)(int, int64_t) = torlo::thinking_printer;
 };
 inline const Startup& startup() {
-    static const Startup state;
+    static const Startup state;  // first asked for by initialize()
     return state;
 }
 
-// Moves the process into a fresh temporary directory (files the targets
-// write and loadpos reads live there) and records the start-up state.
-// Relative paths on the command line are made absolute first, and
-// artifacts go to the starting directory unless -artifact_prefix is given.
+// Moves into a fresh temporary directory (the targets' files, loadpos reads
+// there); relative command-line paths made absolute first, and artifacts go
+// to the starting directory unless -artifact_prefix is given.
 inline void initialize(int* argc, char*** argv) {
     static std::vector<std::string> args;
     static std::vector<char*> pointers;
-    char cwd[4096];
-    if (!::getcwd(cwd, sizeof cwd)) std::abort();
-    std::string prefix = std::string("-artifact_prefix=") + cwd + "/";
+    char buf[4096];
+    const std::string cwd = std::string(::getcwd(buf, sizeof buf) ? buf : "") + "/";
+    bool prefix = false;
     for (int i = 0; i < *argc; ++i) {
-        std::string arg = (*argv)[i];
-        if (i > 0 && !arg.empty() && arg[0] != '-' && arg[0] != '/') arg = std::string(cwd) + "/" + arg;
-        if (arg.rfind("-artifact_prefix=", 0) == 0) prefix.clear();
-        args.push_back(arg);
+        const std::string arg = (*argv)[i];
+        prefix |= arg.rfind("-artifact_prefix=", 0) == 0;
+        args.push_back(i > 0 && !arg.empty() && arg[0] != '-' && arg[0] != '/' ? cwd + arg : arg);
     }
-    if (!prefix.empty()) args.push_back(prefix);
+    if (!prefix) args.push_back("-artifact_prefix=" + cwd);
     for (std::string& a : args) pointers.push_back(a.data());
     pointers.push_back(nullptr);
     *argc = static_cast<int>(args.size());
@@ -77,12 +69,12 @@ inline void initialize(int* argc, char*** argv) {
 
 // The state the program has right after start-up: settings, new game, root moves.
 inline void reset_engine() {
-    const Startup& s = startup();
-    settings = s.settings;
-    use_deadline = s.use_deadline;
-    node_limit = s.node_limit;
-    search_poll = s.search_poll;
-    thinking_printer = s.thinking_printer;
+    const Startup& startup = fuzz::startup();
+    settings = startup.settings;
+    use_deadline = startup.use_deadline;
+    node_limit = startup.node_limit;
+    search_poll = startup.search_poll;
+    thinking_printer = startup.thinking_printer;
     stop_requested = quit_requested = false;
     set_output(null_output());
     new_game();
@@ -96,8 +88,7 @@ inline void write_file(const char* name, const char* data, size_t size) {
     std::fclose(f);
 }
 
-// The position is consistent (both arrays agree, king squares, key), the
-// history index is inside the history, and the latest setup is not ahead of the game.
+// A consistent position (arrays, king squares, key), history and setup indices in range.
 inline void check_position() {
     TORLO_FUZZ_CHECK(position_is_ok());
     TORLO_FUZZ_CHECK(pos.ply >= 0 && pos.ply < HISTORY_SIZE);

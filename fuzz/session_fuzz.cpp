@@ -2,15 +2,16 @@
 // through the engine's own line handling and engine turns as the main loop
 // runs them, with the searches kept short. After every line and engine move
 // the position must be consistent and the root move list current.
-// `loadpos` finds pos.epd (fixed lines: CR LF, blank, over-long), head.epd
-// and tail.epd (the input's first and last 1024 bytes) and dir.epd (a
-// directory: opens, every read fails); the book TORLO.opn (real and
-// malformed lines) is loaded once, as at start-up.
+// `loadpos` finds pos.epd (session_files/: CR LF, blank and over-long lines),
+// head.epd and tail.epd (the input's first and last 1024 bytes) and dir.epd
+// (a directory: every read fails); the book session_files/TORLO.opn (real
+// and malformed lines) is loaded once, as at start-up.
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "book/book.h"
@@ -20,55 +21,21 @@ namespace {
 
 using namespace torlo;
 
-constexpr int SHORT_DEPTH = 3;        // deepest search the target allows
+constexpr int SHORT_DEPTH = 3, PERFT_CAP = 2, ENGINE_TURNS_PER_LINE = 8;
 constexpr uint64_t NODE_CAP = 20000;  // a search past this many nodes is stopped
-constexpr int PERFT_CAP = 2;
-constexpr int ENGINE_TURNS_PER_LINE = 8;
-// Bounds on one input's work: lines handled, and searches (engine turns,
-// and lines that may search: hint, go, perft).
+// One input's work: lines handled, searches (engine turns; hint, go, perft lines).
 constexpr int MAX_LINES = 500, MAX_SEARCHES = 40;
-
-constexpr const char* POSITION_FILE =
-    "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1\n"
-    "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1\r\n"
-    "\n"
-    "   \t \n"
-    "7k/5Q2/6K1/8/8/8/8/8 b - -\n"
-    "k7/2Q5/1K6/8/8/8/8/8 b - -\n"
-    "8/P6k/8/8/8/8/6Kp/8 w - - 0 70\n"
-    "rnbqkbnr/pppp1ppp/8/4pP2/8/8/PPPPP1PP/RNBQKBNR w KQkq e6\n"
-    "junk that is not a position at all\n"
-    "8/8/8/8/8/8/8/8 w KQkq e3\n"
-    "QQQQQQQQQ/99999999/KKKKkkkk/pppppppp/PPPPPPPP w KQkq h6\n"
-    "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - "
-    "%s\n"  // 303 x: an over-long line
-    "4k3/8/8/8/8/8/8/4K3 w - -";  // last line without a line end
-
-constexpr const char* BOOK =
-    "e2e4e7e5g1f3b8c6f1b5a7a6\n"
-    "e2e4c7c5g1f3d7d6d2d4c5d4\n"
-    "d2d4d7d5c2c4e7e6b1c3g8f6\r\n"
-    "c2c4e7e5\n"
-    "e2e4e7e5e1e2\n"         // a king walk: legal, odd
-    "e2e5\n"                 // illegal
-    "z9z9e7e5\n"             // not squares
-    "e2e4e7e5g1f3b8c6f1c4f8c5b2b4c5b4c2c3b4a5d2d4e5d4e1g1d4c3d1b3d8f6e4e5f6g6b1c3g8e7c1a3e8g8\n"
-    "\n"
-    "g1f3";                  // no line end: not counted
 
 void (*inner_poll)() = nullptr;
 
-// TORLO_FUZZ_TRACE=1: every line and engine turn on standard error.
-bool trace = false;
+bool trace = false;  // TORLO_FUZZ_TRACE=1: every line and engine turn on standard error
 
-// Searches end after NODE_CAP nodes whatever their own limits say (a
-// protocol's "search forever" included); the protocol's own poll still runs.
+// Searches end after NODE_CAP nodes whatever their own limits say ("forever" included).
 void bounded_poll() {
     if (inner_poll) inner_poll();
     if (nodes >= NODE_CAP) stop_search();
 }
 
-// Keeps the next search short: depth at most SHORT_DEPTH, no thinking time.
 void keep_search_short() {
     if (settings.max_depth > SHORT_DEPTH) settings.max_depth = SHORT_DEPTH;
     settings.move_time = 0;
@@ -78,8 +45,7 @@ void keep_search_short() {
     }
 }
 
-// perft is kept small and bench (built-in positions) left out: false for a
-// line to leave out. Counts the lines that may search.
+// perft kept small, bench left out (false); counts the lines that may search.
 bool tame_slow_commands(int* searches) {
     char word[LINE_SIZE];
     if (std::sscanf(input_line, "%255s", word) != 1) return true;
@@ -105,10 +71,8 @@ void check_all() {
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     fuzz::initialize(argc, argv);
-    std::string positions = POSITION_FILE;
-    positions.replace(positions.find("%s"), 2, std::string(303, 'x'));
-    fuzz::write_file("pos.epd", positions.data(), positions.size());
-    fuzz::write_file(BOOK_FILE, BOOK, std::strlen(BOOK));
+    for (const char* name : {"pos.epd", BOOK_FILE})
+        std::filesystem::copy_file(std::string(TORLO_FUZZ_FILES "/") + name, name);
     ::mkdir("dir.epd", 0700);
     trace = std::getenv("TORLO_FUZZ_TRACE") != nullptr;
     load_book();
@@ -128,10 +92,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     int lines = 0, searches = 0;
     while (!quit_requested && lines < MAX_LINES && searches < MAX_SEARCHES) {
-        // The engine's turns, as many as it keeps the move.
         for (int turns = 0; pos.side == settings.computer_side && !quit_requested; ++turns, ++searches) {
-            // Every engine turn plays a move or hands the move back (else the loop spins).
-            TORLO_FUZZ_CHECK(turns < ENGINE_TURNS_PER_LINE);
+            TORLO_FUZZ_CHECK(turns < ENGINE_TURNS_PER_LINE);  // each turn moves or hands the move back
             keep_search_short();
             const int32_t ply_before = pos.ply;
             if (trace) std::fprintf(stderr, "[engine to move, ply %d]\n", pos.ply);

@@ -1,10 +1,4 @@
-// FEN setup: placement, side, castling rights and en-passant square read
-// from text; malformed text stays on the board; what setup leaves alone.
-#include <gtest/gtest.h>
-
-#include <string>
-
-#include "board/board.h"
+// FEN setup: side, castling rights and en-passant square read from text; what setup leaves alone.
 #include "interface/settings.h"
 #include "search/tt.h"
 #include "support/harness.h"
@@ -16,20 +10,6 @@ using test::sq;
 
 constexpr const char* START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR ";
 constexpr const char* AFTER_E4 = "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3";
-
-struct Fields { std::string fen; int side, castle, ep; };
-
-// Each FEN is set up over Black to move with all rights and an en-passant square.
-void expect_fields(std::initializer_list<Fields> rows) {
-    for (const Fields& r : rows) {
-        test::reset_engine();
-        ASSERT_EQ(setup_fen(AFTER_E4), 1);
-        ASSERT_EQ(setup_fen(r.fen.c_str()), 1) << r.fen;
-        EXPECT_TRUE(pos.side == r.side && pos.castle == r.castle && pos.ep == r.ep)
-            << r.fen << ": side " << int{pos.side} << " castle " << int{pos.castle} << " ep " << int{pos.ep};
-        EXPECT_EQ(pos.hash_key, compute_hash()) << r.fen;
-    }
-}
 
 TEST(FenSetup, PositionAfterE4MatchesThePlayedMoveCountersIgnored) {
     test::reset_engine();
@@ -51,7 +31,7 @@ TEST(FenSetup, PositionAfterE4MatchesThePlayedMoveCountersIgnored) {
 
 TEST(FenSetup, SideCastlingAndEnPassantFieldsKeptOnlyWhereTheBoardAllowsThem) {
     const std::string s = START, e4 = "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR", p = "4k3/8/8/3pP3/8/8/8/4K3 ";
-    expect_fields({
+    const struct { std::string fen; int side, castle, ep; } rows[] = {
         // Castling letters in any order, others ignored; a right needs its king and rook at home.
         {s + "w - -", WHITE, 0, 0}, {s + "w kq -", WHITE, 12, 0}, {s + "w qkQK -", WHITE, 15, 0},
         {s + "w K-Q -", WHITE, 1, 0}, {s + "w xyz -", WHITE, 0, 0},
@@ -74,11 +54,16 @@ TEST(FenSetup, SideCastlingAndEnPassantFieldsKeptOnlyWhereTheBoardAllowsThem) {
         {"4k3/8/8/3nP3/8/8/8/4K3 w - d6", WHITE, 0, 0}, {"4k3/8/8/3PP3/8/8/8/4K3 w - d6", WHITE, 0, 0},
         {"4k3/8/8/8/4P3/8/8/4K3 w - e3", WHITE, 0, 0}, {p + "w - i6", WHITE, 0, 0}, {p + "w - d9", WHITE, 0, 0},
         {p + "w - d", WHITE, 0, 0}, {p + "w - D6", WHITE, 0, 0},
-    });
+    };
+    for (const auto& r : rows) {  // each over Black to move with all rights and an en-passant square
+        ASSERT_TRUE(test::setup(AFTER_E4));
+        ASSERT_EQ(setup_fen(r.fen.c_str()), 1) << r.fen;
+        EXPECT_TRUE(pos.side == r.side && pos.castle == r.castle && pos.ep == r.ep && pos.hash_key == compute_hash())
+            << r.fen << ": side " << int{pos.side} << " castle " << int{pos.castle} << " ep " << int{pos.ep};
+    }
 }
 
-// (How malformed placements are read is pinned by tests/e2e/robustness_test.py;
-// that they stay consistent by the FEN fuzzer's seeds in fuzz/corpus/fen.)
+// (Malformed placements: tests/e2e/robustness_test.py, and the FEN fuzzer's seeds.)
 TEST(FenSetup, AColourWithoutAKingPlacedKeepsItsKingSquare) {
     ASSERT_TRUE(test::setup("8/8/8/8/8/8/8/6K1 w - -"));
     EXPECT_TRUE(pos.king_sq[WHITE] == sq("g1") && pos.king_sq[BLACK] == sq("e8"));

@@ -1,16 +1,8 @@
-// Make and unmake: long random games in which every pseudo-legal move is
-// made against a legality test of its own, its key against one summed here
-// from splitmix64 outputs (independently of the engine's table), the
-// running evaluation against the square-by-square one, and every unmake and
-// refusal against a saved copy of the whole position; then the null move's
-// refusals. (Castling rights and the rook's move: perft.)
-#include <gtest/gtest.h>
-
+// Make and unmake over random games, each against an independent computation: legality by
+// arrays, the key summed from splitmix64, evaluation by square scan, the saved position; then
+// the null move's refusals. (Castling rights and the rook's move: perft.)
 #include <random>
-#include <string>
-#include <vector>
 
-#include "board/board.h"
 #include "eval/eval.h"
 #include "support/harness.h"
 
@@ -32,9 +24,8 @@ TEST(Zobrist, TableIsTheSplitmix64Sequence) {
     for (int i = 0; i < 1024; ++i) ASSERT_EQ(zobrist[i], key_of(i / 16, i % 16)) << "entry " << i;
 }
 
-// The key by definition: a square's row is a8 = 0 .. h1 = 63 and its slot
-// 8 * colour + piece; the castling rights are slot 7 of their row, the side
-// to move Black row 0 slot 15, an en-passant square the Black pawn there.
+// The key by definition: row a8 = 0 .. h1 = 63, slot 8 * colour + piece; castling rights slot 7
+// of their row, Black to move row 0 slot 15, an en-passant square the Black pawn there.
 uint64_t key_by_definition() {
     uint64_t key = key_of(pos.castle, 7) ^ (pos.side == BLACK ? key_of(0, 15) : 0);
     for (int rank = 8; rank >= 1; --rank)
@@ -53,14 +44,11 @@ int material_on_board(int colour) {
     return n;
 }
 
-// Whether a pseudo-legal move is legal, found without make_move: the move
-// is written into the mailbox arrays of a copy of the position, the sets
-// are rebuilt from them, and the mover's king square is tested. A castling
-// also needs the king out of check and the square it crosses unattacked.
+// Legality without make_move: the move written into the arrays, the sets rebuilt, the king
+// square tested; a castling also needs the king out of check and the crossed square unattacked.
 bool legal_by_arrays(Move m) {
     const Position saved = pos;
-    const int s = pos.side;
-    const int moving = pos.board[m.from];
+    const int s = pos.side, moving = pos.board[m.from];
     bool legal = true;
     if (m.type == CASTLING) {
         const CastleRook cr = castle_rook(m.to);
@@ -84,10 +72,9 @@ bool legal_by_arrays(Move m) {
 
 struct Tally { long plies = 0, refused = 0, null_moves = 0, castling = 0, en_passant = 0, promotions[5] = {}, near_phase_limit = 0; };
 
-// At every ply every pseudo-legal move is made and taken back (or refused,
-// exactly when legal_by_arrays says it is illegal) and a null move is
-// tried; then one legal move is played, preferring castling, en passant and
-// promotions half the time. At the end the whole game is taken back.
+// Each ply: every pseudo-legal move made and taken back (refused exactly when illegal), a null
+// move tried, then one legal move played (castling, en passant, promotions preferred half the
+// time). At the end the whole game is taken back.
 void random_game(const char* fen, std::mt19937& rng, Tally& t) {
     ASSERT_TRUE(test::setup(fen));
     ASSERT_EQ(pos.hash_key, key_by_definition()) << fen;
@@ -132,7 +119,6 @@ void random_game(const char* fen, std::mt19937& rng, Tally& t) {
         int pieces = 0;
         for (int s = FIRST_SQUARE; s <= LAST_SQUARE; ++s) pieces += pos.board[s] < KING;
         if (legal.empty() || pos.fifty_counter >= 100 || pieces == 0) break;
-        // The raw mt19937 output is fixed by the standard: the same games everywhere.
         const std::vector<Move>& pool = !rare.empty() && rng() % 2 == 0 ? rare : legal;
         const Move m = pool[rng() % pool.size()];
         stack.push_back(pos);
@@ -164,7 +150,6 @@ TEST(MakeMove, RandomGamesAgreeWithArrayLegalityKeyAndEvaluationByScanAndUnmakeE
             random_game(fen, rng, t);
             if (HasFatalFailure()) return;
         }
-    // The games reached every kind of move.
     EXPECT_GT(t.plies, 3000);
     EXPECT_GT(t.near_phase_limit, 100) << "positions near the king-phase limit";
     EXPECT_TRUE(t.refused > 0 && t.null_moves > 0 && t.castling > 0 && t.en_passant > 0);
@@ -174,8 +159,7 @@ TEST(MakeMove, RandomGamesAgreeWithArrayLegalityKeyAndEvaluationByScanAndUnmakeE
 TEST(MakeMove, NullMoveRefusedAtTheRootAfterANullMoveAndWithOneMinorPieceOrLess) {
     auto refused = [](const char* where) {
         const Position before = pos;
-        EXPECT_EQ(make_null_move(), 0) << where;
-        EXPECT_EQ(diff(before, pos), "") << where;
+        EXPECT_TRUE(make_null_move() == 0 && diff(before, pos).empty()) << where;
     };
     test::reset_engine();
     refused("ply 0");

@@ -1,12 +1,6 @@
-// Move generation and attack detection: move paths counted against
-// published counts, the captures-only list against the full list, the list
-// capacity, and attacks against a scan outward from each piece. (The
-// moves' ordering scores decide only the search's speed: bench pins them.)
-#include <gtest/gtest.h>
-
-#include <string>
-
-#include "board/board.h"
+// Move generation and attacks: perft against published counts, the captures-only list against
+// the full list, the list capacity, attacks against a scan from each piece. (Ordering scores:
+// bench pins them.)
 #include "support/harness.h"
 
 namespace torlo {
@@ -49,7 +43,6 @@ TEST(MoveGeneration, CapturesOnlyListIsTheFullListsCapturesWithTheirScores) {
 }
 
 TEST(MoveGeneration, ListNeverWrittenPastCapacity) {
-    // Queens round the edge and one inside see across the empty middle.
     ASSERT_TRUE(test::setup("kQQQQQQQ/Q6Q/Q6Q/Q6Q/Q3Q2Q/Q6Q/Q6Q/QQQQQQQK w - -"));
     int real = 0;  // pseudo-legal moves counted ray by ray
     for (int s = FIRST_SQUARE; s <= LAST_SQUARE; ++s)
@@ -69,7 +62,7 @@ TEST(MoveGeneration, ListNeverWrittenPastCapacity) {
     EXPECT_EQ(move_count, MAX_MOVES);
 }
 
-// Reference: walk every piece of the colour with its own offsets.
+// Reference: every piece of the colour walked with its own offsets.
 int reference_attacked(int target, int colour) {
     static const int knight[8] = {-25, -23, -14, -10, 10, 14, 23, 25};
     static const int lines[8] = {-13, -11, 11, 13, -12, -1, 1, 12};  // diagonals first

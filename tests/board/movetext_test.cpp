@@ -1,11 +1,7 @@
-// Move text: the long and short printed forms, the promotion letter of a
-// typed move, and refused moves leaving the root list as it was. (Which
-// words are taken as moves is pinned by tests/e2e/robustness_test.py.)
-#include <gtest/gtest.h>
-
+// Move text: long and short forms, a typed promotion letter, refused moves leaving the root
+// list. (Which words are moves: tests/e2e/robustness_test.py.)
 #include <algorithm>
 
-#include "board/board.h"
 #include "support/harness.h"
 
 namespace torlo {

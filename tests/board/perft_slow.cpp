@@ -1,10 +1,4 @@
-// The long perft depths: labelled "slow", run by CI. One test a position,
-// so that ctest runs them side by side.
-#include <gtest/gtest.h>
-
-#include <string>
-
-#include "board/board.h"
+// The long perft depths: labelled "slow", run by CI; one test a position (run side by side).
 #include "support/harness.h"
 
 namespace torlo {

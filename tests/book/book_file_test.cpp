@@ -1,12 +1,6 @@
-// The shipped book: every line loaded, and every move legal when played
-// through the engine's own move parser.
-#include <gtest/gtest.h>
-
+// The shipped book: every line loaded, every move legal through the engine's move parser.
 #include <fstream>
-#include <string>
-#include <vector>
 
-#include "board/board.h"
 #include "book/book.h"
 #include "support/harness.h"
 

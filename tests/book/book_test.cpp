@@ -1,15 +1,11 @@
-// The opening book: loading the file into its slots, and the probe (prefix
-// matching, the random choice, the ply-19 rules, malformed lines). Leaving
-// the book after a miss is pinned by the transcript book_three_lines.
-#include <gtest/gtest.h>
+// The opening book: loading into slots, the probe (prefix matching, random choice,
+// ply-19 rules, malformed lines). Leaving the book: transcript book_three_lines.
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
 #include <map>
-#include <string>
 
-#include "board/board.h"
 #include "book/book.h"
 #include "interface/settings.h"
 #include "support/harness.h"
@@ -20,11 +16,10 @@ namespace {
 std::time_t fixed_seed = 0;
 const char* const THREE_LINES = "e2e4e7e5\ne2e4c7c5\nd2d4d7d5\n";
 
-// Each test writes its books into a file of its own process, and chooses with a fixed clock.
+// Books written to a file of this process; choices made with a fixed clock.
 class Book : public test::EngineTest {
 protected:
     void SetUp() override {
-        saved_clock_ = book_clock;
         book_clock = [] { return fixed_seed; };
         test::reset_engine();
     }
@@ -46,7 +41,7 @@ protected:
         return book_probe(settings.computer_side, &m) ? move_uci(m) : "";
     }
     const std::string path_ = "/tmp/torlo_book_" + std::to_string(::getpid());
-    std::time_t (*saved_clock_)() = nullptr;
+    std::time_t (*const saved_clock_)() = book_clock;
 };
 
 TEST_F(Book, LoaderCountsLinesEndedByLfOrCrLfWithinItsStorage) {

@@ -1,13 +1,6 @@
-// Static evaluation: worked positions whose scores follow by hand from the
-// material values, the square tables and the pawn and rook terms. Every
-// placement is scored with both sides to move: the score must negate. (The
-// running evaluation is checked against the square scan over random games
-// in tests/board/makemove_test.cpp.)
-#include <gtest/gtest.h>
-
-#include <string>
-
-#include "board/board.h"
+// Static evaluation: worked positions scored by hand from material, square tables, pawn and
+// rook terms; each with both sides to move (the score negates). (Running evaluation v square
+// scan: tests/board/makemove_test.cpp.)
 #include "eval/eval.h"
 #include "support/harness.h"
 

@@ -1,18 +1,9 @@
-// The command interpreter's numeric arguments and game-length limit, and
-// where the engine looks for its book. Replies, `white`/`black`, take-backs
-// below the latest setup, `setboard` without a position and clamped
-// arguments are pinned by the transcripts and tests/e2e/robustness_test.py.
-#include <gtest/gtest.h>
-
-#include <sys/stat.h>
-
+// Numeric arguments and the game-length limit. (Replies, white/black, take-backs, setboard
+// without a position, clamped arguments: transcripts and tests/e2e/robustness_test.py; where
+// the book is looked for: install.layout_and_book_lookup.)
 #include <climits>
-#include <string>
-#include <vector>
 
-#include "board/board.h"
 #include "interface/engine.h"
-#include "interface/paths.h"
 #include "interface/settings.h"
 #include "support/harness.h"
 
@@ -49,29 +40,6 @@ TEST_F(Commands, GameTooLongFromPly3968ForTypedMovesAndGo) {
     EXPECT_EQ(test::run_session("undo\nf6g8\n"), "1/2-1/2 {Draw by fifty move rule}\n");  // room again
     EXPECT_EQ(pos.ply, GAME_PLY_LIMIT);
 }
-
-// The paths are spelled with '/': the Windows build uses '\\' and also
-// tries the executable's own folder.
-#if !defined(_WIN32)
-TEST(BookLocations, WorkingDirectoryFirstThenTheInstalledDataFolders) {
-    const std::vector<std::string> expected = {"TORLO.opn", "/opt/chess/bin/../share/torlo/TORLO.opn",
-                                               "/opt/chess/bin/../share/games/torlo/TORLO.opn"};
-    EXPECT_EQ(book_locations("/opt/chess/bin"), expected);
-    EXPECT_EQ(book_locations("/opt/chess/bin/"), expected);  // a trailing separator is not doubled
-    EXPECT_EQ(book_locations("/")[1], "/../share/torlo/TORLO.opn");
-    EXPECT_EQ(book_locations(""), std::vector<std::string>{"TORLO.opn"});  // executable unknown
-}
-#endif
-
-#if defined(__linux__)
-TEST(ExecutableDir, IsTheAbsoluteFolderHoldingThisTestProgram) {
-    const std::string dir = executable_dir();
-    ASSERT_FALSE(dir.empty());
-    EXPECT_TRUE(dir.front() == '/' && dir.back() != '/') << dir;
-    struct stat st;
-    EXPECT_EQ(::stat((dir + "/torlo_tests").c_str(), &st), 0) << dir;
-}
-#endif
 
 }  // namespace
 }  // namespace torlo

@@ -1,21 +1,13 @@
-// UCI mode: the clock budget and score text, positions, and agreement with
-// the xboard search. Identification, replies, book moves and the output of
-// searches are pinned by the transcripts uci_session and uci_bad_fen.
-#include <gtest/gtest.h>
-
-#include <sstream>
-#include <string>
-#include <vector>
-
-#include "board/board.h"
+// UCI mode: the clock budget, score text and positions. Identification,
+// replies, book moves and the output of searches are pinned by the
+// transcripts uci_session and uci_bad_fen; the same search as xboard's by
+// fixed_depth_uci and fixed_depth_xboard (equal depths, scores, nodes, moves).
 #include "interface/settings.h"
 #include "interface/uci.h"
 #include "support/harness.h"
 
 namespace torlo {
 namespace {
-
-using test::lines_of;
 
 std::string uci_session(const std::string& input) {
     test::reset_engine();
@@ -61,32 +53,6 @@ TEST(UciSession, PositionReplaysMovesCastlingAsKingMoveAndStopsAtAnIllegalOne) {
     for (int i = 0; i < 30; ++i) shuffle += " g1f3 g8f6 f3g1 f6g8";
     EXPECT_EQ(test::run_session("position startpos moves" + shuffle + " e2e4\n"), "");
     EXPECT_TRUE(pos.ply == 121 && pos.side == BLACK && position_is_ok());
-}
-
-// "depth score nodes" of each thinking line: xboard's "  D S T N pv", UCI's
-// "info depth D score cp S time T nodes N ...".
-std::vector<std::string> signature(const std::string& out) {
-    std::vector<std::string> sig;
-    for (const std::string& l : lines_of(out)) {
-        std::istringstream in(l);
-        std::string w[10];
-        if (l.rfind("  ", 0) == 0 && in >> w[0] >> w[1] >> w[2] >> w[3]) sig.push_back(w[0] + " " + w[1] + " " + w[3]);
-        else if (l.rfind("info depth", 0) == 0 && in >> w[0] >> w[1] >> w[2] >> w[3] >> w[4] >> w[5] >> w[6] >> w[7] >>
-                 w[8] >> w[9] && w[4] == "cp")
-            sig.push_back(w[2] + " " + w[5] + " " + w[9]);
-    }
-    return sig;
-}
-
-TEST(UciSession, FixedDepthSearchMatchesTheXboardSearch) {
-    const std::string fen = "r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3";
-    test::reset_engine();
-    const std::string xboard = test::run_session("xboard\nforce\nsetboard " + fen + "\nsd 6\nst 100000\npost\ngo\n");
-    const std::string uci = uci_session("position fen " + fen + "\ngo depth 6\n");
-    ASSERT_GT(signature(xboard).size(), 5u);
-    EXPECT_EQ(signature(xboard), signature(uci));
-    const std::string xmove = xboard.substr(xboard.rfind(' ') + 1);  // "2. ... <move>\n"
-    EXPECT_EQ("bestmove " + xmove, lines_of(uci).back() + "\n");
 }
 
 }  // namespace

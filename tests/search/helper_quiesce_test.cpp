@@ -1,8 +1,6 @@
-// A helper thread's quiescence search leaves the shared table alone (no
-// entry stored, none taken), so that the threads do not pass the table's
-// cache lines back and forth at every quiescence node. This file is
-// compiled into the helper copy: the position, node count and search below
-// are the helper's (thread storage of the test thread).
+// A helper thread's quiescence search neither stores nor takes table entries (no cache lines
+// passed between threads at every node). Compiled into the helper copy: the position, nodes
+// and search below are the helper's (thread storage of the test thread).
 #include <gtest/gtest.h>
 
 #include "board/board.h"
@@ -17,8 +15,7 @@ namespace torlo {
 namespace {
 
 TEST(HelperQuiescence, NeitherStoresNorTakesTableEntries) {
-    // Queens, rooks, knights and bishops can take at once: a few hundred nodes,
-    // below one time check (2048 nodes), so the helper's clock is not involved.
+    // A few hundred nodes, below one time check (2048): the helper's clock is not involved.
     ASSERT_EQ(place_fen("r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1"), 1);
     tt_clear();
     reset_search_tables();
@@ -29,8 +26,7 @@ TEST(HelperQuiescence, NeitherStoresNorTakesTableEntries) {
     ASSERT_TRUE(nodes > 10u && nodes < 2048u) << nodes;
     EXPECT_TRUE(tt_all_empty) << "a helper's quiescence search stored an entry";
     EXPECT_EQ(pos.ply, root_ply) << "the position is back at the root";
-    // An exact entry of the root would end a main search's quiescence search
-    // at once with its score; the helper searches on.
+    // An exact root entry would end a main search's quiescence at once; the helper searches on.
     tt_store(pos.hash_key, score + 333, NO_MOVE_CODE, 0, TT_EXACT);
     ASSERT_EQ(tt_probe(pos.hash_key).score, score + 333);
     nodes = 0;

@@ -1,15 +1,10 @@
-// Search threads: the helpers' depth patterns, a search with helpers that
-// leaves the game as it was and plays a legal move, node counts summed over
-// the threads, the clock obeyed, and the table refused when too large.
-// (Helpers ending with the search, option clamping and the stop's latency
-// are measured on the whole program by tests/e2e/threads_test.py.)
-#include <gtest/gtest.h>
-
+// Search threads: helper depth patterns, the game left as it was, a legal move, nodes summed
+// over threads, the clock obeyed, a table too large refused. (Helpers ending with the search,
+// option clamps and the stop's latency: tests/e2e/threads_test.py.)
 #include <unistd.h>
 
 #include <chrono>
 
-#include "board/board.h"
 #include "interface/engine.h"
 #include "interface/options.h"
 #include "interface/settings.h"
@@ -26,7 +21,6 @@ protected:
     void SetUp() override { ASSERT_TRUE(test::setup("r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP3PPP/R2QKB1R w KQ - 0 8")); }
     void TearDown() override { set_threads(1); }
 
-    // A search under the settings, as the engine's turn runs it.
     int think_with(int threads, int depth, int seconds) {
         set_threads(threads);
         settings.max_depth = depth;
@@ -67,22 +61,18 @@ TEST_F(SearchThreads, HelpersLeaveTheGameAsItWasAndTheMoveIsLegal) {
 }
 
 TEST_F(SearchThreads, TheDeadlineEndsEveryThread) {
-    // Depth 60 is never reached: the one-second deadline ends the search,
-    // and with it the helpers, which are joined before the move is returned.
+    // Depth 60 is never reached: the one-second deadline ends the search and the helpers (joined).
     const auto start = std::chrono::steady_clock::now();
     ASSERT_EQ(think_with(2, 60, 1), 1);
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
-    // The engine's clock counts whole milliseconds from a start it rounds
-    // down, so the deadline can fall up to a millisecond before a full
-    // second. The wide margin is for a loaded machine and the sanitizers.
+    // Whole milliseconds from a start rounded down: up to 1 ms early. Wide margin: loaded machine, sanitizers.
     EXPECT_GE(ms.count(), 999);
     EXPECT_LT(ms.count(), 1000 + 1500);
 }
 
 TEST(EngineOptions, HashTheMachineCannotHoldIsRefusedAndTheDefaultSizeComesBack) {
-    // Clamped to 65536 MB, about 48 GB of table: refused where the machine
-    // has less memory than that (it is not tried where it has more), and the
-    // table in use (1 MB here) stays.
+    // Clamped to 65536 MB (48 GB of table): refused where the machine has less (not tried
+    // where it has more), and the table in use (1 MB here) stays.
     OptionResult r = set_hash_mb(1);
     if (static_cast<double>(sysconf(_SC_PHYS_PAGES)) * static_cast<double>(sysconf(_SC_PAGE_SIZE)) < 40e9) {
         r = set_hash_mb(1LL << 40);

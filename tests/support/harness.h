@@ -1,5 +1,5 @@
-// Test support: the engine in its start-up state, sessions run in-process
-// with injected input and captured output, positions set up and compared.
+// Test support: the start-up state, in-process sessions (input injected, output captured),
+// positions set up and compared.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,8 +15,7 @@ namespace torlo::test {
 // The engine's start-up state (settings, new game, root moves), silently.
 void reset_engine();
 
-// Fixture for tests that change the engine's state: start-up state before and after.
-class EngineTest : public ::testing::Test {
+class EngineTest : public ::testing::Test {  // start-up state before and after
 protected:
     void SetUp() override { reset_engine(); }
     void TearDown() override { reset_engine(); }
@@ -44,8 +43,7 @@ std::string diff(const Position& a, const Position& b);
 void begin_capture();
 std::string end_capture();
 
-// What fn prints.
-template <typename Fn>
+template <typename Fn>  // what fn prints
 std::string capture(Fn fn) {
     begin_capture();
     fn();
