@@ -1,25 +1,20 @@
 // Loads the engine's WebAssembly build (torlo.js, torlo.wasm and the book
-// from the built site) in Node, as the page's worker loads it: the book
-// written into the engine's file system, then torlo_start.
-//   TORLO_WEB_DIR  the built site (default ../build-web)
+// from the built site, TORLO_WEB_DIR, default ../build-web) in Node as the
+// page's worker loads it: the book written into its file system, then torlo_start.
 import { readFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
-import { dirname, join, resolve } from 'node:path';
+import { join, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
 
-const here = dirname(fileURLToPath(import.meta.url));
-export const site = resolve(process.env.TORLO_WEB_DIR || join(here, '../../build-web'));
+export const site = resolve(process.env.TORLO_WEB_DIR || fileURLToPath(new URL('../../build-web', import.meta.url)));
 
 // Returns { line(text), output, errors, stop }: line() runs one input line
 // and returns what it printed; set stop.requested to a function to answer
 // the engine's stop probe.
 export async function loadEngine(directory = site) {
   const dir = resolve(directory);
-  const createTorlo = createRequire(import.meta.url)(join(dir, 'torlo.js'));
-  const output = [];
-  const errors = [];
-  const stop = { requested: () => false };
-  const module = await createTorlo({
+  const [output, errors, stop] = [[], [], { requested: () => false }];
+  const module = await createRequire(import.meta.url)(join(dir, 'torlo.js'))({
     print: (text) => output.push(text),
     printErr: (text) => errors.push(text),
     // Handing over the binary keeps Emscripten from fetching it, which
