@@ -1,15 +1,10 @@
 #!/usr/bin/env python3
-"""The manual page doc/torlo.6 against the command interpreter: every word
-that execute_command (src/interface/protocol.cpp) or uci_command
-(src/interface/uci.cpp) accepts with is("...") has an entry in the page's
-command sections and in the comment table at the top of its file, and every
-entry there is accepted; the UCI options the engine announces are the page's
-UCI OPTIONS; the title line carries the build's version. The page renders
-without a warning (`groff -man -ww -z`, for print and for a terminal);
-under CI a missing groff fails instead of being skipped.
+"""doc/torlo.6 against the command interpreter: the words execute_command and
+uci_command accept with is("...") are the page's command entries and their
+files' comment tables; the announced UCI options are its UCI OPTIONS; its
+title names the version; groff renders it without a warning.
 
-Usage: manual_page_test.py SOURCE_ROOT VERSION
-"""
+Usage: manual_page_test.py SOURCE_ROOT VERSION"""
 import os
 import re
 import shutil
@@ -60,10 +55,8 @@ def check_rendering(failures, path):
 
 def main():
     root, version = sys.argv[1], sys.argv[2]
-    texts = {}
-    for name in ("doc/torlo.6", "src/interface/protocol.cpp", "src/interface/uci.cpp"):
-        with open(os.path.join(root, name), encoding="utf-8") as f:
-            texts[name] = f.read()
+    texts = {name: open(os.path.join(root, name), encoding="utf-8").read()
+             for name in ("doc/torlo.6", "src/interface/protocol.cpp", "src/interface/uci.cpp")}
     page = texts["doc/torlo.6"]
     failures = []
     for source, signature, section in [("src/interface/protocol.cpp", "int execute_command(", "CONSOLE AND XBOARD COMMANDS"),
