@@ -32,10 +32,6 @@ def section_tags(page, title):
     return [re.sub(r"\\f(\(..|\[[^]]*\]|.)", "", t).replace('"', "").replace("\\-", "-") for t in tags]
 
 
-def command_words(tags):
-    return {part.split()[0].split("|")[0] for tag in tags for part in tag.split(",") if part.split()}
-
-
 def compare(failures, what, accepted, listed, where="the manual page"):
     failures += ["%s: %r is accepted but missing from %s" % (what, w, where) for w in sorted(accepted - listed)]
     failures += ["%s: %r is in %s but not accepted" % (what, w, where) for w in sorted(listed - accepted)]
@@ -62,7 +58,8 @@ def main():
     for source, signature, section in [("src/interface/protocol.cpp", "int execute_command(", "CONSOLE AND XBOARD COMMANDS"),
                                        ("src/interface/uci.cpp", "void uci_command(", "UCI COMMANDS")]:
         accepted = set(re.findall(r'\bis\("([^"]+)"\)', body(texts[source], signature)))
-        compare(failures, section, accepted, command_words(section_tags(page, section)))
+        entries = {p.split()[0].split("|")[0] for t in section_tags(page, section) for p in t.split(",") if p.split()}
+        compare(failures, section, accepted, entries)
         compare(failures, section, accepted, comment_table(texts[source]), "the comment table of " + source)
     options = set(re.findall(r"option name (.+?) type ", body(texts["src/interface/uci.cpp"], "void identify(")))
     compare(failures, "UCI options", options, {t.split("(")[0].strip() for t in section_tags(page, "UCI OPTIONS")})

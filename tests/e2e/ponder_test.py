@@ -86,13 +86,17 @@ def test_commands_end_the_ponder_search(path, cwd):
 
 
 def test_end_of_input_while_pondering(path, cwd):
-    # Without pondering as the baseline: the end of input ends the ponder search, adding no search time.
+    # From the move to the program's end, without pondering as the baseline: the ponder search ends with the input.
     took = {}
     for mode in ("easy", "hard"):
+        e = Engine(path, cwd)
+        e.send("xboard", "new", mode, "nopost", "st 1", "setboard " + OPENING, "go")
+        e.expect(MOVE_LINE.match, 30)
         t0 = time.time()
-        code, out = run(path, cwd, "xboard\nnew\n%s\nnopost\nst 1\nsetboard %s\ngo\n" % (mode, OPENING))
+        e.proc.stdin.close()
+        e.finish(quit=False)
         took[mode] = time.time() - t0
-        assert code == 0 and MOVE_LINE.match(out.strip().split("\n")[-1]), (mode, code, out)
+        assert e.lines.get(timeout=5) is None, "output after the move (%s)" % mode
     assert took["hard"] < took["easy"] + 1.0, "the ponder search ends with the input: %r" % took
 
 

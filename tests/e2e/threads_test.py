@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Threads and table size by command-line options, `cores`, UCI's Threads and
-Hash; stop and quit end every search thread; MultiPV with helper threads."""
+Hash (answers to bad values: transcripts bad_input_lines, perft_and_uci_depth_6);
+stop and quit end every search thread; MultiPV with helper threads."""
 import os
 import re
 import statistics
@@ -28,7 +29,6 @@ def test_command_line_options(path, cwd):
 
 
 def test_console_cores(path, cwd):
-    # (The answers to out-of-range cores and memory: the transcript bad_input_lines.)
     code, out = run(path, cwd, "cores 2\nst 1\nsd 30\nnopost\nnew\ne2e4\nquit\n")
     assert code == 0 and re.fullmatch(r"1\. \.\.\. \w{4}\n", out[len(STARTUP):]), out  # a move with two threads
 
@@ -47,7 +47,6 @@ def threads_of(e):
 
 
 def test_uci_options_and_stop_latency(path, cwd):
-    # (The answers to out-of-range Threads and Hash: the transcript perft_and_uci_depth_6.)
     e = uci_engine(path, cwd, "Threads value 3", "Hash value 32")
     latencies, idle = [], []
     for moves in ["e2e4", "d2d4", "g1f3"]:
