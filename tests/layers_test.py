@@ -1,15 +1,8 @@
 #!/usr/bin/env python3
-"""The source folders include one another one way only:
+"""The source folders include one another one way only (ORDER); eval/ and
+book/ not each other; board/ of eval/ only its constant tables.
 
-    types.h, output/  <-  board/  <-  eval/, book/  <-  search/  <-  interface/  <-  web/
-
-Each folder includes only the folders to its left (and its own), eval/ and
-book/ know nothing of each other, and board/ reads nothing of eval/ but its
-constant tables (eval/tables.h, the square values make/unmake keep summed).
-Fails naming the offending includes.
-
-Usage: layers_test.py SOURCE_DIR
-"""
+Usage: layers_test.py SOURCE_DIR"""
 import os
 import re
 import sys

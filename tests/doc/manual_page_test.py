@@ -1,15 +1,10 @@
 #!/usr/bin/env python3
-"""The manual page doc/torlo.6 against the command interpreter: every word
-that execute_command (src/interface/protocol.cpp) or uci_command
-(src/interface/uci.cpp) accepts with is("...") has an entry in the page's
-command sections and in the comment table at the top of its file, and every
-entry there is accepted; the UCI options the engine announces are the page's
-UCI OPTIONS; the title line carries the build's version. The page renders
-without a warning (`groff -man -ww -z`, for print and for a terminal);
-under CI a missing groff fails instead of being skipped.
+"""doc/torlo.6 against the command interpreter: the words execute_command and
+uci_command accept with is("...") are the page's command entries and their
+files' comment tables; the announced UCI options are its UCI OPTIONS; its
+title names the version; groff renders it without a warning.
 
-Usage: manual_page_test.py SOURCE_ROOT VERSION
-"""
+Usage: manual_page_test.py SOURCE_ROOT VERSION"""
 import os
 import re
 import shutil
@@ -37,10 +32,6 @@ def section_tags(page, title):
     return [re.sub(r"\\f(\(..|\[[^]]*\]|.)", "", t).replace('"', "").replace("\\-", "-") for t in tags]
 
 
-def command_words(tags):
-    return {part.split()[0].split("|")[0] for tag in tags for part in tag.split(",") if part.split()}
-
-
 def compare(failures, what, accepted, listed, where="the manual page"):
     failures += ["%s: %r is accepted but missing from %s" % (what, w, where) for w in sorted(accepted - listed)]
     failures += ["%s: %r is in %s but not accepted" % (what, w, where) for w in sorted(listed - accepted)]
@@ -60,16 +51,15 @@ def check_rendering(failures, path):
 
 def main():
     root, version = sys.argv[1], sys.argv[2]
-    texts = {}
-    for name in ("doc/torlo.6", "src/interface/protocol.cpp", "src/interface/uci.cpp"):
-        with open(os.path.join(root, name), encoding="utf-8") as f:
-            texts[name] = f.read()
+    texts = {name: open(os.path.join(root, name), encoding="utf-8").read()
+             for name in ("doc/torlo.6", "src/interface/protocol.cpp", "src/interface/uci.cpp")}
     page = texts["doc/torlo.6"]
     failures = []
     for source, signature, section in [("src/interface/protocol.cpp", "int execute_command(", "CONSOLE AND XBOARD COMMANDS"),
                                        ("src/interface/uci.cpp", "void uci_command(", "UCI COMMANDS")]:
         accepted = set(re.findall(r'\bis\("([^"]+)"\)', body(texts[source], signature)))
-        compare(failures, section, accepted, command_words(section_tags(page, section)))
+        entries = {p.split()[0].split("|")[0] for t in section_tags(page, section) for p in t.split(",") if p.split()}
+        compare(failures, section, accepted, entries)
         compare(failures, section, accepted, comment_table(texts[source]), "the comment table of " + source)
     options = set(re.findall(r"option name (.+?) type ", body(texts["src/interface/uci.cpp"], "void identify(")))
     compare(failures, "UCI options", options, {t.split("(")[0].strip() for t in section_tags(page, "UCI OPTIONS")})

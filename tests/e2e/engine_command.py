@@ -1,12 +1,7 @@
-"""What the whole-program tests share: starting the engine, reading its
-lines with a timeout, and a runner of named checks.
-
-The engine given on a test's command line runs directly, or behind the
-command in TORLO_TEST_WRAPPER: with "/usr/lib/wine/wine64" the tests run the
-Windows build under Wine. A wrapper may write lines of its own on standard
-error; those starting with TORLO_TEST_WRAPPER_STDERR (for Wine "wine:") are
-not the engine's and are left out of the standard-error checks.
-"""
+"""What the whole-program tests share: starting the engine (behind the command
+in TORLO_TEST_WRAPPER if set, e.g. Wine; its own standard-error lines start
+with TORLO_TEST_WRAPPER_STDERR and are not the engine's), reading its lines
+with a timeout, and a runner of named checks."""
 import os
 import queue
 import re
@@ -17,14 +12,11 @@ import tempfile
 import threading
 import time
 
+WRAPPER = shlex.split(os.environ.get("TORLO_TEST_WRAPPER", ""))
+
 
 def engine_command(path):
-    """The argument list that starts the engine at path."""
-    return shlex.split(os.environ.get("TORLO_TEST_WRAPPER", "")) + [path]
-
-
-def wrapped():
-    return bool(os.environ.get("TORLO_TEST_WRAPPER", "").strip())
+    return WRAPPER + [path]
 
 
 def engine_stderr(data):
@@ -39,17 +31,19 @@ with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "
 STARTUP = ENGINE_NAME + "\n" + "=" * 47 + "\n\nHash size: 16383 Kbytes -> 699050 entries\n\n"
 
 
+def coordinates(move, white):
+    """A move as printed (capture and en-passant marks, O-O/O-O-O) in the coordinates the engine reads."""
+    rank = "1" if white else "8"
+    return {"O-O": "e%sg%s" % (rank, rank), "O-O-O": "e%sc%s" % (rank, rank)}.get(move) or \
+        move.replace("x", "").replace("ep", "")
+
+
 def run(path, cwd, text, args=()):
     """A session with text as its whole input: (exit code, output); standard error must stay empty."""
     proc = subprocess.run([*engine_command(path), *args], cwd=cwd, input=text, capture_output=True, text=True,
                           timeout=120)
     assert engine_stderr(proc.stderr) == "", "standard error: %r" % proc.stderr
     return proc.returncode, proc.stdout
-
-
-def matcher(predicate):
-    """A line predicate: a function or a line prefix."""
-    return (lambda line: line.startswith(predicate)) if isinstance(predicate, str) else predicate
 
 
 class Engine:
@@ -59,28 +53,24 @@ class Engine:
         self.proc = subprocess.Popen(engine_command(path), cwd=cwd, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                      stderr=subprocess.PIPE, text=True, bufsize=1)
         self.lines = queue.Queue()
-        threading.Thread(target=self._reader, daemon=True).start()
-
-    def _reader(self):
-        for line in self.proc.stdout:
-            self.lines.put(line.rstrip("\n"))
-        self.lines.put(None)
+        threading.Thread(target=lambda: [*map(self.lines.put, (l.rstrip("\n") for l in self.proc.stdout)),
+                                         self.lines.put(None)], daemon=True).start()
 
     def send(self, *lines):
         self.proc.stdin.write("".join(line + "\n" for line in lines))
         self.proc.stdin.flush()
 
     def expect(self, predicate, timeout):
-        """The first line satisfying predicate (see matcher), failing after timeout seconds."""
-        predicate = matcher(predicate)
+        """The first line satisfying predicate (a function or a line prefix), failing after timeout seconds."""
+        if isinstance(predicate, str):
+            predicate = (lambda prefix: lambda line: line.startswith(prefix))(predicate)
         deadline = time.time() + timeout
         while True:
             try:
-                line = self.lines.get(timeout=deadline - time.time())
-            except (queue.Empty, ValueError):  # ValueError: the deadline has passed
+                line = self.lines.get(timeout=max(0, deadline - time.time()))
+            except queue.Empty:
                 raise AssertionError("timed out waiting for a line")
-            if line is None:
-                raise AssertionError("engine closed its output")
+            assert line is not None, "engine closed its output"
             if predicate(line):
                 return line
 
@@ -91,17 +81,8 @@ class Engine:
         self.expect(predicate, timeout)
         return time.time() - t0
 
-    def no_line(self, predicate, seconds):
-        """Fails if a line satisfying predicate arrives within the time."""
-        try:
-            line = self.expect(predicate, seconds)
-        except AssertionError:  # none came, or the output ended
-            return
-        raise AssertionError("unexpected line: " + line)
-
     def ask(self, *lines, timeout=60):
-        """Sends the lines and the unknown word xyzzy, whose error line ends
-        their answer; returns the answer's lines."""
+        """Sends the lines and the unknown word xyzzy; the lines before its error line."""
         self.send(*lines, "xyzzy")
         answer = []
         while (line := self.expect(lambda l: True, timeout)) != "Error (unknown command): xyzzy":
@@ -116,6 +97,15 @@ class Engine:
         assert code == 0 and err == "", "exit code %d, standard error %r" % (code, err)
 
 
+def never(expect, what, seconds):
+    """Fails if expect(what, seconds) finds what within the time (the output ending finds nothing)."""
+    try:
+        found = expect(what, seconds)
+    except AssertionError:
+        return
+    raise AssertionError("unexpected: %r" % (found or what))
+
+
 def uci_engine(path, cwd, *options):
     """The engine after the UCI handshake, its book off and each 'setoption name ...' of options sent."""
     e = Engine(path, cwd)
@@ -127,7 +117,6 @@ def uci_engine(path, cwd, *options):
 
 def run_tests(namespace, skipped=(), reason=""):
     """Runs a script's test_* functions with the engine of the command line, each in a fresh empty directory."""
-    path = os.path.abspath(sys.argv[1])
     failed = 0
     for name, test in sorted((k, v) for k, v in namespace.items() if k.startswith("test_")):
         if name in skipped:
@@ -135,7 +124,7 @@ def run_tests(namespace, skipped=(), reason=""):
             continue
         with tempfile.TemporaryDirectory() as cwd:
             try:
-                test(path, cwd)
+                test(os.path.abspath(sys.argv[1]), cwd)
                 print("ok", name)
             except AssertionError as ex:
                 failed += 1

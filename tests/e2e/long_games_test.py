@@ -1,21 +1,15 @@
 #!/usr/bin/env python3
-"""Long games over pipes, in force mode, the engine moving on `go` at sd 1
-or 2 with random legal moves (fixed seed) mixed in: short games until mate
-or stalemate (4000 plies in all), then one that plays past every draw and
-takes back any move that would end it, up to the history limit (ply 3968;
-the answer there: a unit test).
-Every engine move must be in its own `llist` and numbered right, every typed
-move taken silently; fifty-move and repetition draws and a mate must be
-seen; at the end of input the program ends cleanly with nothing more.
-"""
+"""Long games in force mode, `go` at sd 1 or 2 mixed with random legal moves
+(fixed seed): short games to mate or stalemate (4000 plies in all), then one
+that takes back every move ending it, up to the history limit (ply 3968).
+Engine moves must be in `llist` and numbered right, typed moves taken
+silently; fifty-move and repetition draws and a mate must be met."""
 import random
 import re
 import sys
 
-from engine_command import ENGINE_NAME, Engine, run_tests
+from engine_command import ENGINE_NAME, Engine, coordinates, run_tests
 
-GAME_PLY_LIMIT = 4096 - 128
-RANDOM_SHARE = 0.35
 MOVE_LINE = re.compile(r"^(\d+)\. \.\.\. (\S+)$")
 GAME_ENDS = ("{White mates}", "{Black mates}", "{Stalemate}")
 
@@ -26,19 +20,15 @@ class Game:
         answer = engine.ask("new", "force", "sd %d" % depth, "st 1000", "nopost")
         assert not answer, "new game printed %r" % answer
 
-    def castling(self, text):
-        rank = "1" if self.ply % 2 == 0 else "8"
-        return {"O-O": "e%sg%s" % (rank, rank), "O-O-O": "e%sc%s" % (rank, rank)}.get(text, text)
-
     def legal_moves(self):
         answer = self.engine.ask("llist")
         assert "Legal Moves" in answer, "no listing: %r" % answer
-        return {self.castling(m) for line in answer for m in re.findall(r"\[\s*\d+\] (\S+)", line)}
+        return {coordinates(m, self.ply % 2 == 0) for line in answer for m in re.findall(r"\[\s*\d+\] (\S+)", line)}
 
     def played(self, move, answer):
         self.ply += 1
         self.results.update(l for l in answer if l.startswith(("1-0", "0-1", "1/2-1/2")))
-        return move, any(word in line for line in answer for word in GAME_ENDS), answer
+        return move, any(word in line for line in answer for word in GAME_ENDS)
 
     def type_move(self, move):
         answer = self.engine.ask(move)
@@ -47,13 +37,13 @@ class Game:
         return self.played(move, answer)
 
     def step(self, legal):
-        """Plays a random legal move or the engine's; returns (move, ends the game, answer)."""
-        if self.rng.random() < RANDOM_SHARE:
+        """Plays a random legal move or the engine's; returns (move, ends the game)."""
+        if self.rng.random() < 0.35:
             return self.type_move(self.rng.choice(sorted(legal)))
         answer = self.engine.ask("go", "force")
         moves = [m for m in map(MOVE_LINE.match, answer) if m]
         assert len(moves) == 1, "ply %d: expected one move line, got %r" % (self.ply, answer)
-        move = self.castling(moves[0].group(2))
+        move = coordinates(moves[0].group(2), self.ply % 2 == 0)
         assert move in legal, "ply %d: engine played %s, not among %s" % (self.ply, move, sorted(legal))
         assert int(moves[0].group(1)) == self.ply // 2 + 1, "ply %d: move number %s" % (self.ply, moves[0].group(1))
         return self.played(move, answer)
@@ -78,17 +68,17 @@ def play_short_games(engine, rng, results):
 
 def play_long_game(engine, rng, results):
     game = Game(engine, rng, results, 2)
-    while game.ply < GAME_PLY_LIMIT:
+    while game.ply < 4096 - 128:  # the history limit
         legal = game.legal_moves()
         assert legal, "ply %d: no legal move in the long game" % game.ply
-        move, ends, _ = game.step(legal)
+        move, ends = game.step(legal)
         tried = set()
         while ends:  # keep the game alive: take the move back and try another
             assert not engine.ask("undo"), "undo printed something"
             game.ply -= 1
             tried.add(move)
             assert legal - tried, "ply %d: every move ends the game" % game.ply
-            move, ends, _ = game.type_move(rng.choice(sorted(legal - tried)))
+            move, ends = game.type_move(rng.choice(sorted(legal - tried)))
     return game.ply
 
 

@@ -1,15 +1,12 @@
 #!/usr/bin/env python3
-"""Pondering in the xboard protocol over pipes: after `hard` the engine
-searches the predicted reply while it waits, printing its thinking. The
-predicted move is answered sooner than the time per move (the wait counts),
-any other move after a full search, other commands end the ponder search and
-are handled as usual, and `easy` (the default) thinks only on its own time.
-Every game is replayed by another engine in force mode: all its moves legal."""
+"""Pondering in xboard over pipes: after `hard` the engine searches the
+predicted reply while it waits; commands end that search; `easy` thinks only
+on its own time. Every game is replayed in force mode: all its moves legal."""
 import re
 import sys
 import time
 
-from engine_command import Engine, run, run_tests
+from engine_command import Engine, coordinates, never, run, run_tests
 
 OPENING = "r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3"
 MOVE_LINE = re.compile(r"^\d+\. \.\.\. (\S+)$")
@@ -32,7 +29,7 @@ class Game:
             pv = THINKING.match(line).group(1).split()
         self.moves.append(MOVE_LINE.match(line).group(1))
         assert len(pv) >= 2, pv
-        self.predicted = typed(pv[1], white=False)
+        self.predicted = coordinates(pv[1], white=False)
         return self.moves[-1]
 
     def reply(self, move):
@@ -46,16 +43,9 @@ class Game:
     def close(self):
         self.e.finish()
         text = "xboard\nforce\nsetboard %s\n%s\nquit\n" % (
-            OPENING, "\n".join(typed(m, i % 2 == 0) for i, m in enumerate(self.moves)))
+            OPENING, "\n".join(coordinates(m, i % 2 == 0) for i, m in enumerate(self.moves)))
         out = run(self.path, self.cwd, text)[1]
         assert "Illegal" not in out and "Error" not in out, out
-
-
-def typed(move, white):
-    """A move as printed (capture and en-passant marks, O-O/O-O-O) in the coordinates the engine reads."""
-    rank = "1" if white else "8"
-    castling = {"O-O": "e%sg%s" % (rank, rank), "O-O-O": "e%sc%s" % (rank, rank)}
-    return castling.get(move, move.replace("x", "").replace("ep", ""))
 
 
 def test_predicted_reply_sooner_other_reply_full_search(path, cwd):
@@ -82,7 +72,7 @@ def test_commands_end_the_ponder_search(path, cwd):
     time.sleep(0.3)
     g.moves.append("a7a6")
     g.e.send("force", "a7a6", "board")  # a console command still works (the display toggles; nothing else)
-    g.e.no_line(MOVE_LINE.match, 1.5)
+    never(g.e.expect, MOVE_LINE.match, 1.5)
     g.e.send("go")
     g.engine_move()
     g.close()
@@ -96,20 +86,24 @@ def test_commands_end_the_ponder_search(path, cwd):
 
 
 def test_end_of_input_while_pondering(path, cwd):
-    # Without pondering as the baseline: the end of input ends the ponder search, adding no search time.
+    # From the move to the program's end, without pondering as the baseline: the ponder search ends with the input.
     took = {}
     for mode in ("easy", "hard"):
+        e = Engine(path, cwd)
+        e.send("xboard", "new", mode, "nopost", "st 1", "setboard " + OPENING, "go")
+        e.expect(MOVE_LINE.match, 30)
         t0 = time.time()
-        code, out = run(path, cwd, "xboard\nnew\n%s\nnopost\nst 1\nsetboard %s\ngo\n" % (mode, OPENING))
+        e.proc.stdin.close()
+        e.finish(quit=False)
         took[mode] = time.time() - t0
-        assert code == 0 and MOVE_LINE.match(out.strip().split("\n")[-1]), (mode, code, out)
+        assert e.lines.get(timeout=5) is None, "output after the move (%s)" % mode
     assert took["hard"] < took["easy"] + 1.0, "the ponder search ends with the input: %r" % took
 
 
 def test_easy_thinks_only_on_its_own_time(path, cwd):
     g = Game(path, cwd, ponder=False, seconds=1)
     g.engine_move()
-    g.e.no_line(THINKING.match, 1.0)
+    never(g.e.expect, THINKING.match, 1.0)
     assert g.reply(g.predicted) > 0.95
     g.close()
 

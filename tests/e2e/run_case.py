@@ -1,16 +1,9 @@
 #!/usr/bin/env python3
-"""Runs one whole-program session: feeds NAME.in to the engine and compares
-its standard output with NAME.out, byte for byte after masking the columns
-that depend on the clock.
+"""Feeds NAME.in to the engine in a fresh empty directory (with NAME.book as
+TORLO.opn and the files of NAME.files/ if present); its output must equal
+NAME.out with the clock columns masked, exit code 0, standard error empty.
 
-The engine runs in a fresh empty directory. Optional companions of a case:
-  NAME.book     copied there as TORLO.opn (otherwise the engine has no book)
-  NAME.files/   its files are copied there (position files for loadpos)
-Standard error must stay empty and the exit code must be 0. The engine may
-run behind a wrapper command such as Wine: see engine_command.py.
-
-Usage: run_case.py ENGINE CASE.in [--update]
-"""
+Usage: run_case.py ENGINE CASE.in [--update]"""
 import difflib
 import os
 import re
@@ -21,18 +14,14 @@ import tempfile
 
 from engine_command import engine_command, engine_stderr
 
-THINKING = re.compile(r"^(  [ \d-]{2} [ \d-]{6} )[ \d-]{6}( [ \d]{7}  .*)$")
-TIME_LINE = re.compile(r"^Time: \d+ ms$")
-NPS_LINE = re.compile(r"^Nodes/second: \d+$")
-UCI_INFO = re.compile(r"\b(time|nps) \d+")
+MASKS = [(r"^(  [ \d-]{2} [ \d-]{6} )[ \d-]{6}( [ \d]{7}  .*)$", r"\1######\2"),  # a thinking line's time column
+         (r"^Time: \d+ ms$", "Time: # ms"), (r"^Nodes/second: \d+$", "Nodes/second: #")]
 
 
 def mask(text):
-    lines = []
-    for line in text.split("\n"):
-        line = NPS_LINE.sub("Nodes/second: #", TIME_LINE.sub("Time: # ms", THINKING.sub(r"\1######\2", line)))
-        lines.append(UCI_INFO.sub(r"\1 #", line) if line.startswith("info ") else line)
-    return "\n".join(lines)
+    for pattern, replacement in MASKS:
+        text = re.sub(pattern, replacement, text, flags=re.MULTILINE)
+    return re.sub(r"^info .*$", lambda m: re.sub(r"\b(time|nps) \d+", r"\1 #", m.group()), text, flags=re.MULTILINE)
 
 
 def main():

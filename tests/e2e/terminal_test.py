@@ -1,12 +1,7 @@
 #!/usr/bin/env python3
-"""The real program at a pseudo-terminal (under Wine a Windows console), as
-a user types: the help pause waits for one key, neither echoed nor left for
-the next line; in UCI mode the clock ends a search when nothing is typed and
-`stop` typed during `go infinite` is read; Ctrl-C ends the program at a
-terminal, while SIGINT to a program reading a pipe (xboard sends one before
-it knows the features) changes nothing. Wine's console draws blanks with
-escape sequences and cursor moves: both are taken out before comparing.
-"""
+"""The real program at a pseudo-terminal (under Wine a Windows console) as a
+user types: the help pause, UCI searches reading the terminal, Ctrl-C. Wine
+draws blanks with escape sequences: output is compared without them and blanks."""
 import fcntl
 import os
 import pty
@@ -19,7 +14,7 @@ import sys
 import termios
 import time
 
-from engine_command import engine_command, run_tests, wrapped
+from engine_command import WRAPPER, engine_command, never, run_tests
 
 ESCAPE = re.compile(rb"\x1b(\[[0-9;?]*[@-~]|[()][0-9A-Za-z]|[=>])")
 AFTER_PAUSE = b"help-showthiscommandslist"  # the first help line after the pause
@@ -41,24 +36,23 @@ class Terminal:
             signal.signal(signal.SIGINT, signal.SIG_DFL)  # whatever the test runner ignores
             os.execvp(command[0], command)
         fcntl.ioctl(self.fd, termios.TIOCSWINSZ, struct.pack("HHHH", 60, 120, 0, 0))
-        self.raw, self.seen = b"", 0  # everything printed; the compacted text before seen has been matched
+        self.raw, self.seen = b"", 0  # all output; compact(raw)[:seen] has been matched
         self.expect(b"entries", 30)
-        # Wine's console switches the terminal to raw mode a moment after the
-        # program starts: a line typed before would reach it with LF for CR,
-        # which a console does not take for Enter. Wait until the modes stay 1 s.
+        # Wine's console sets raw mode a moment after the start (a line typed
+        # before would end in LF, not Enter): wait until the modes stay 1 s.
         modes, since = termios.tcgetattr(self.fd), time.monotonic()
         while time.monotonic() - since < 1.0:
             self._read(0.05)
             if termios.tcgetattr(self.fd) != modes:
                 modes, since = termios.tcgetattr(self.fd), time.monotonic()
 
-    def _read(self, seconds):
+    def _read(self, seconds, ending=False):
         if select.select([self.fd], [], [], seconds)[0]:
             try:
                 self.raw += (chunk := os.read(self.fd, 65536))
             except OSError:  # the program has ended
                 chunk = b""
-            assert chunk, "the program ended early; output: %r" % compact(self.raw)[-300:]
+            assert chunk or ending, "the program ended early; output: %r" % compact(self.raw)[-300:]
 
     def type(self, text):
         os.write(self.fd, text)
@@ -71,25 +65,14 @@ class Terminal:
             self._read(max(0, deadline - time.monotonic()))
         self.seen = found + len(text)
 
-    def nothing_new(self, text, seconds):
-        """Fails if text appears after what was matched within the time."""
-        try:
-            self.expect(text, seconds)
-        except AssertionError:
-            return
-        raise AssertionError("%r appeared too early" % text)
-
     def wait(self, timeout=15):
-        """The exit status once the program has ended (reading what it prints meanwhile)."""
+        """The exit status once the program has ended."""
         deadline = time.monotonic() + timeout
         while not (ended := os.waitpid(self.pid, os.WNOHANG))[0]:
             if time.monotonic() > deadline:
                 os.kill(self.pid, 9)
                 raise AssertionError("the program did not end")
-            try:
-                self._read(0.1)
-            except AssertionError:  # the program has ended
-                pass
+            self._read(0.1, ending=True)
         os.close(self.fd)
         return ended[1]
 
@@ -103,7 +86,7 @@ def test_help_pause_waits_for_one_key_without_echo(path, cwd):
     t = Terminal(path, cwd)
     t.type(b"help\r")
     t.expect(b"<hitakey>", 10)
-    t.nothing_new(AFTER_PAUSE, 1.5)  # the pause waits
+    never(t.expect, AFTER_PAUSE, 1.5)  # the pause waits
     t.type(KEY)
     t.expect(AFTER_PAUSE, 10)
     after_key = t.finish().split(b"<hitakey>", 1)[1]
@@ -122,14 +105,14 @@ def test_uci_search_reads_the_terminal(path, cwd):
     assert time.monotonic() - started < 6.0, "movetime 700 took %.1f s" % (time.monotonic() - started)
     t.type(b"go infinite\r")
     t.expect(b"infodepth", 10)
-    t.nothing_new(b"bestmove", 1.5)  # no end until stop
+    never(t.expect, b"bestmove", 1.5)  # no end until stop
     t.type(b"stop\r")
     t.expect(b"bestmove", 5)
     t.finish()
 
 
 def test_interrupt_ends_the_program_at_a_terminal_only(path, cwd):
-    if wrapped():
+    if WRAPPER:
         print("skipped the interrupt key: Windows has no interrupt signal to send")
         return
     t = Terminal(path, cwd)
@@ -142,7 +125,7 @@ def test_interrupt_ends_the_program_at_a_terminal_only(path, cwd):
     proc.stdin.write(b"xboard\n")
     proc.stdin.flush()
     time.sleep(0.5)
-    proc.send_signal(signal.SIGINT)
+    proc.send_signal(signal.SIGINT)  # xboard sends one before it knows the features
     time.sleep(0.2)
     out, _ = proc.communicate(b"protover 2\nquit\n", timeout=30)
     assert proc.returncode == 0, "exit code %d after an interrupt through a pipe" % proc.returncode

@@ -4,14 +4,14 @@ stop, ponderhit), `go infinite` waits for stop, a timed search keeps to its
 clock. Quit during a search: threads_test.py."""
 import sys
 
-from engine_command import run_tests, uci_engine
+from engine_command import never, run_tests, uci_engine
 
 
 def test_stop_ends_infinite_search(path, cwd):
     e = uci_engine(path, cwd)
     e.send("position startpos moves e2e4", "go infinite")
     e.expect("info depth", 10)
-    e.no_line("bestmove", 1.5)
+    never(e.expect, "bestmove", 1.5)
     assert e.timed("isready", lambda l: l == "readyok", 5) < 3.0, "isready answered late"
     assert e.timed("stop", "bestmove ", 5) < 3.0, "stop answered late"
     e.finish()
@@ -34,7 +34,7 @@ def test_ponderhit_turns_ponder_into_timed_search(path, cwd):
     e = uci_engine(path, cwd)
     e.send("position startpos moves e2e4", "go ponder wtime 2000 btime 2000")
     e.expect("info depth", 10)
-    e.no_line("bestmove", 1.0)
+    never(e.expect, "bestmove", 1.0)
     assert e.timed("ponderhit", "bestmove ", 5) < 4.0
     e.finish()
 
