@@ -88,6 +88,11 @@ def main():
         for _ in range(a.runs):
             one.append(search(engine, 1, fen, depth, 1000)[0])
             many.append(search(engine, n, fen, depth, 1000)[0])
+        if statistics.median(one) == 0:
+            # Over within the clock's resolution (a mate in one, when the
+            # engine's start-up made the first run look stopped by the clock).
+            print("%8d  the search ends at once: left out" % (i + 1))
+            continue
         r = statistics.median(many) / statistics.median(one)
         ratios.append(r)
         print("%8d %5d %8.2fs %9.2fs  %5.2f" % (i + 1, depth, statistics.median(one), statistics.median(many), r))
