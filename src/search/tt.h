@@ -208,7 +208,7 @@ inline TTEntry unpack(uint64_t key, uint64_t data, uint8_t age) {
             deeper = (meta & DEEP_BIT) != 0;
         } else {
             old_data = load(slot.data);
-            deeper = depth_of(old_data) > d && ((old_data >> 58) & 1) <= ((bound & TT_BY_HELPER) >> 2);
+            deeper = depth_of(old_data) > d && ((old_data >> 58) & 1) <= static_cast<uint64_t>((bound & TT_BY_HELPER) >> 2);
         }
         if (deeper) {
             if (tag_differs(meta, key)) return;
