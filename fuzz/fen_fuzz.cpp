@@ -1,5 +1,4 @@
-// Fuzz target: arbitrary text to the FEN setup. The position must be consistent, and
-// every generated move, legal or not, taken back exactly (refused, or made and unmade), two plies deep.
+// Fuzz target: text to the FEN setup; a consistent position, every move taken back exactly, 2 plies.
 #include <cstdint>
 #include <string>
 
@@ -9,8 +8,7 @@ namespace {
 
 using namespace torlo;
 
-// Two kings of a colour: capturing the one king_sq names leaves king_sq on the capturer
-// until the next king move; all else must stay consistent, and king_sq come back on take-back.
+// Two kings of a colour: king_sq may name a captured one; all else consistent, restored on take-back.
 bool many_kings = false;
 
 void check_after_make() {

@@ -1,5 +1,4 @@
-// Shared plumbing of the fuzz targets: a private working directory, the start-up
-// state before every input, and invariant checks that crash on a silent corruption.
+// Fuzz targets' plumbing: a private folder, the start-up state, invariant checks that trap.
 #pragma once
 
 #include <unistd.h>
@@ -19,7 +18,6 @@
 
 namespace torlo::fuzz {
 
-// A corrupted engine state is a finding: stop here, with a stack trace.
 #define TORLO_FUZZ_CHECK(cond)                                                                                 \
     ((cond) ? void(0)                                                                                          \
             : (std::fprintf(stderr, "invariant failed: %s (%s:%d)\n", #cond, __FILE__, __LINE__), __builtin_trap()))
@@ -42,9 +40,8 @@ inline const Startup& startup() {
     return state;
 }
 
-// Moves into a fresh temporary directory (the targets' files, loadpos reads
-// there); relative command-line paths made absolute first, and artifacts go
-// to the starting directory unless -artifact_prefix is given.
+// Into a fresh temporary folder; relative paths in the arguments made absolute, artifacts by default
+// into the starting folder.
 inline void initialize(int* argc, char*** argv) {
     static std::vector<std::string> args;
     static std::vector<char*> pointers;
@@ -67,7 +64,6 @@ inline void initialize(int* argc, char*** argv) {
     set_output(null_output());
 }
 
-// The state the program has right after start-up: settings, new game, root moves.
 inline void reset_engine() {
     const Startup& startup = fuzz::startup();
     settings = startup.settings;
@@ -96,7 +92,6 @@ inline void check_position() {
     TORLO_FUZZ_CHECK(move_count >= 0 && move_count <= MAX_MOVES);
 }
 
-// Field-by-field equality (the struct has padding bytes, so no memcmp).
 inline bool same_position(const Position& a, const Position& b) {
     return std::memcmp(a.board, b.board, sizeof a.board) == 0 && std::memcmp(a.color, b.color, sizeof a.color) == 0 &&
            a.side == b.side && a.castle == b.castle && a.ep == b.ep && a.hash_key == b.hash_key &&

@@ -1,11 +1,6 @@
-// Fuzz target: arbitrary bytes as a whole session of input lines, run
-// through the engine's own line handling and engine turns as the main loop
-// runs them, with the searches kept short. After every line and engine move
-// the position must be consistent and the root move list current.
-// `loadpos` finds pos.epd (session_files/: CR LF, blank and over-long lines),
-// head.epd and tail.epd (the input's first and last 1024 bytes) and dir.epd
-// (a directory: every read fails); the book session_files/TORLO.opn (real
-// and malformed lines) is loaded once, as at start-up.
+// Fuzz target: bytes as a session of input lines, handled as the main loop does, searches kept
+// short; after every line and engine move a consistent position and current root moves. Files
+// for loadpos: session_files/pos.epd, head.epd and tail.epd (the input's ends), dir.epd (a folder).
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -23,14 +18,12 @@ using namespace torlo;
 
 constexpr int SHORT_DEPTH = 3, PERFT_CAP = 2, ENGINE_TURNS_PER_LINE = 8;
 constexpr uint64_t NODE_CAP = 20000;  // a search past this many nodes is stopped
-// One input's work: lines handled, searches (engine turns; hint, go, perft lines).
-constexpr int MAX_LINES = 500, MAX_SEARCHES = 40;
+constexpr int MAX_LINES = 500, MAX_SEARCHES = 40;  // an input's lines; engine turns, hint, go, perft
 
 void (*inner_poll)() = nullptr;
 
 bool trace = false;  // TORLO_FUZZ_TRACE=1: every line and engine turn on standard error
 
-// Searches end after NODE_CAP nodes whatever their own limits say ("forever" included).
 void bounded_poll() {
     if (inner_poll) inner_poll();
     if (nodes >= NODE_CAP) stop_search();

@@ -63,7 +63,6 @@ TEST(FenSetup, SideCastlingAndEnPassantFieldsKeptOnlyWhereTheBoardAllowsThem) {
     }
 }
 
-// (Malformed placements: tests/e2e/robustness_test.py, and the FEN fuzzer's seeds.)
 TEST(FenSetup, AColourWithoutAKingPlacedKeepsItsKingSquare) {
     ASSERT_TRUE(test::setup("8/8/8/8/8/8/8/6K1 w - -"));
     EXPECT_TRUE(pos.king_sq[WHITE] == sq("g1") && pos.king_sq[BLACK] == sq("e8"));

@@ -1,6 +1,5 @@
-// Make and unmake over random games, each against an independent computation: legality by
-// arrays, the key summed from splitmix64, evaluation by square scan, the saved position; then
-// the null move's refusals. (Castling rights and the rook's move: perft.)
+// Make and unmake over random games against independent computations (legality by arrays, key
+// from splitmix64, evaluation by scan, the saved position); the null move's refusals.
 #include <random>
 
 #include "eval/eval.h"
@@ -44,8 +43,7 @@ int material_on_board(int colour) {
     return n;
 }
 
-// Legality without make_move: the move written into the arrays, the sets rebuilt, the king
-// square tested; a castling also needs the king out of check and the crossed square unattacked.
+// Legality without make_move: the move written into the arrays, the king square tested.
 bool legal_by_arrays(Move m) {
     const Position saved = pos;
     const int s = pos.side, moving = pos.board[m.from];
@@ -72,9 +70,8 @@ bool legal_by_arrays(Move m) {
 
 struct Tally { long plies = 0, refused = 0, null_moves = 0, castling = 0, en_passant = 0, promotions[5] = {}, near_phase_limit = 0; };
 
-// Each ply: every pseudo-legal move made and taken back (refused exactly when illegal), a null
-// move tried, then one legal move played (castling, en passant, promotions preferred half the
-// time). At the end the whole game is taken back.
+// Each ply every pseudo-legal move made and taken back, a null move tried, one legal move played
+// (a rare kind half the time); at the end the whole game taken back.
 void random_game(const char* fen, std::mt19937& rng, Tally& t) {
     ASSERT_TRUE(test::setup(fen));
     ASSERT_EQ(pos.hash_key, key_by_definition()) << fen;

@@ -1,6 +1,4 @@
-// Move generation and attacks: perft against published counts, the captures-only list against
-// the full list, the list capacity, attacks against a scan from each piece. (Ordering scores:
-// bench pins them.)
+// Move generation: perft, captures-only v full list, the list capacity, attacks v a piece scan.
 #include "support/harness.h"
 
 namespace torlo {
@@ -44,14 +42,6 @@ TEST(MoveGeneration, CapturesOnlyListIsTheFullListsCapturesWithTheirScores) {
 
 TEST(MoveGeneration, ListNeverWrittenPastCapacity) {
     ASSERT_TRUE(test::setup("kQQQQQQQ/Q6Q/Q6Q/Q6Q/Q3Q2Q/Q6Q/Q6Q/QQQQQQQK w - -"));
-    int real = 0;  // pseudo-legal moves counted ray by ray
-    for (int s = FIRST_SQUARE; s <= LAST_SQUARE; ++s)
-        for (int d : piece_offsets[QUEEN].offsets)
-            for (int t = s + d; pos.color[s] == WHITE && pos.color[t] != OFFBOARD && pos.color[t] != WHITE; t += d) {
-                ++real;
-                if (pos.color[t] != EMPTY || pos.board[s] == KING) break;
-            }
-    ASSERT_GT(real, MAX_MOVES);
     Move buffer[MAX_MOVES + 32];
     for (Move& m : buffer) m = Move{1, 2, 99, 12345};
     EXPECT_EQ(generate_moves(buffer, 0), MAX_MOVES);

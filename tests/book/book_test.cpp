@@ -1,5 +1,4 @@
-// The opening book: loading into slots, the probe (prefix matching, random choice,
-// ply-19 rules, malformed lines). Leaving the book: transcript book_three_lines.
+// The opening book: loading into slots, the probe (prefixes, random choice, ply 19, bad lines).
 #include <unistd.h>
 
 #include <cstdio>

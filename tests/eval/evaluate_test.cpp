@@ -1,6 +1,4 @@
-// Static evaluation: worked positions scored by hand from material, square tables, pawn and
-// rook terms; each with both sides to move (the score negates). (Running evaluation v square
-// scan: tests/board/makemove_test.cpp.)
+// Static evaluation: positions scored by hand, each with both sides to move (the score negates).
 #include "eval/eval.h"
 #include "support/harness.h"
 

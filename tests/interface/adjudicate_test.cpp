@@ -1,7 +1,5 @@
-// Game-end adjudication: null records in the repetition count, several result lines in
-// their order. Claims in a game: transcripts knight_shuffle_repetition, repetition_claims
-// (same side to move and castling rights, counted since the latest setup),
-// insufficient_material (a row each: which material is a draw) and stalemate_and_material.
+// Adjudication: null records in the repetition count, several results in order. (Claims in a
+// game: transcripts repetition_claims, insufficient_material, stalemate_and_material and others.)
 #include "interface/adjudicate.h"
 #include "interface/settings.h"
 #include "support/harness.h"

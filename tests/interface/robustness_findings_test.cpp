@@ -1,7 +1,5 @@
-// Inputs that once left the engine in an inconsistent state, found by the
-// session fuzzer, with sessions of the same kind: each is replayed through
-// the main loop, and its output and the state it leaves are checked against
-// the invariants the fuzzer checks after every line.
+// Session fuzzer findings (inputs that once left an inconsistent state) and sessions of their kind,
+// replayed through the main loop: output, then the fuzzer's invariants.
 #include "support/harness.h"
 
 namespace torlo {

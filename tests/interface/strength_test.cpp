@@ -1,5 +1,4 @@
-// Strength levels: the level table, the noise's determinism, and what every level must
-// still do: mate in one, and win K+Q v K and K+R v K against the full engine.
+// Strength levels: the level table, the noise, mate in one and K+Q/K+R v K at every level.
 #include "interface/engine.h"
 #include "interface/options.h"
 #include "interface/settings.h"

@@ -1,7 +1,5 @@
-// UCI mode: the clock budget, score text and positions. Identification,
-// replies, book moves and the output of searches are pinned by the
-// transcripts uci_session and uci_bad_fen; the same search as xboard's by
-// fixed_depth_uci and fixed_depth_xboard (equal depths, scores, nodes, moves).
+// UCI mode: clock budget, score text, positions. (Replies and search output: transcripts uci_session,
+// uci_bad_fen, fixed_depth_uci = fixed_depth_xboard.)
 #include "interface/settings.h"
 #include "interface/uci.h"
 #include "support/harness.h"

@@ -1,6 +1,5 @@
-// A helper thread's quiescence search neither stores nor takes table entries (no cache lines
-// passed between threads at every node). Compiled into the helper copy: the position, nodes
-// and search below are the helper's (thread storage of the test thread).
+// A helper's quiescence search neither stores nor takes table entries. Compiled into the helper
+// copy: position, nodes and search below are the helper's.
 #include <gtest/gtest.h>
 
 #include "board/board.h"

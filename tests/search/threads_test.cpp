@@ -1,6 +1,5 @@
-// Search threads: helper depth patterns, the game left as it was, a legal move, nodes summed
-// over threads, the clock obeyed, a table too large refused. (Helpers ending with the search,
-// option clamps and the stop's latency: tests/e2e/threads_test.py.)
+// Search threads: helper depths, the game kept, a legal move, nodes summed, the clock obeyed, a
+// table too large refused. (Helpers ending, clamps, stop latency: tests/e2e/threads_test.py.)
 #include <unistd.h>
 
 #include <chrono>
@@ -61,11 +60,10 @@ TEST_F(SearchThreads, HelpersLeaveTheGameAsItWasAndTheMoveIsLegal) {
 }
 
 TEST_F(SearchThreads, TheDeadlineEndsEveryThread) {
-    // Depth 60 is never reached: the one-second deadline ends the search and the helpers (joined).
     const auto start = std::chrono::steady_clock::now();
     ASSERT_EQ(think_with(2, 60, 1), 1);
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
-    // Whole milliseconds from a start rounded down: up to 1 ms early. Wide margin: loaded machine, sanitizers.
+    // Depth 60 never reached; a start rounded down: 1 ms early at most; wide margin for loaded machines.
     EXPECT_GE(ms.count(), 999);
     EXPECT_LT(ms.count(), 1000 + 1500);
 }

@@ -1,15 +1,10 @@
-// Transposition table: slots by key remainder, ages, the replacement rule, torn
-// slots, tables of other sizes, and entries written by several threads at once.
-#include <gtest/gtest.h>
-
+// Transposition table: slots, ages, replacement, torn slots, other sizes, concurrent stores.
 #include <atomic>
-#include <cstdint>
 #include <random>
 #include <thread>
-#include <vector>
 
 #include "search/tt.h"
-#include "types.h"
+#include "support/harness.h"
 
 namespace torlo {
 namespace {
@@ -29,7 +24,6 @@ bool summary_agrees(uint64_t key) {
     return ((meta >> 2) & 1) == (e.depth > 0) && (meta >> 3) == (e.key >> 59);
 }
 
-// The table back to its default size and empty after each test.
 class TranspositionTable : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(tt_resize(TT_ENTRIES)); }

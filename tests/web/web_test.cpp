@@ -1,6 +1,5 @@
-// The engine hosted line by line (the browser build's entry): a session fed one line
-// at a time prints what the console prints. (The stop probe ending an infinite search
-// with a legal move: web/tests/engine.test.mjs on the WebAssembly build.)
+// The browser build's entry: a session fed line by line prints what the console prints.
+// (The stop probe: web/tests/engine.test.mjs.)
 #include <sstream>
 
 #include "interface/settings.h"
@@ -10,8 +9,6 @@
 
 namespace torlo {
 namespace {
-
-using test::lines_of;
 
 std::string web_session(const std::vector<std::string>& lines) {
     return test::capture([&lines] {
@@ -29,7 +26,7 @@ void expect_same_as_console(const std::vector<std::string>& lines) {
     const std::string hosted = web_session(lines);
     auto without_timing = [](const std::string& out) {
         std::string kept;
-        for (const std::string& line : lines_of(out)) {
+        for (const std::string& line : test::lines_of(out)) {
             std::istringstream in(line);
             for (std::string word; in >> word;)
                 if (word == "time" || word == "nps") in >> word;
@@ -69,7 +66,7 @@ TEST_F(WebHost, WithoutAStopABoundedSearchRunsToItsLimitAndQuitIsReported) {
     web_session({"uci", "setoption name OwnBook value false", "position startpos"});
     const std::string out = web_session({"go nodes 50000"});
     EXPECT_TRUE(probe_calls > 20 && nodes >= 50000u) << probe_calls << " " << nodes;
-    EXPECT_EQ(lines_of(out).back().rfind("bestmove ", 0), 0u) << out;
+    EXPECT_EQ(test::lines_of(out).back().rfind("bestmove ", 0), 0u) << out;
     bool go_on[2];
     test::capture([&go_on] { go_on[0] = web_line("quit"); go_on[1] = web_line("uci"); });
     EXPECT_TRUE(!go_on[0] && go_on[1]) << "the host may go on after quit";
