@@ -1,5 +1,5 @@
 // Move text: long and short forms, a typed promotion letter, refused moves leaving the root
-// list. (Which words are moves: tests/e2e/robustness_test.py.)
+// list. (Which words are moves: the transcript bad_input_lines.)
 #include <algorithm>
 
 #include "support/harness.h"
