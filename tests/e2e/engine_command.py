@@ -14,10 +14,8 @@ import time
 
 WRAPPER = shlex.split(os.environ.get("TORLO_TEST_WRAPPER", ""))
 
-
 def engine_command(path):
     return WRAPPER + [path]
-
 
 def engine_stderr(data):
     """The engine's own part of what was written on standard error (bytes or text)."""
@@ -25,11 +23,9 @@ def engine_stderr(data):
     prefix = prefix.encode() if isinstance(data, bytes) else prefix
     return data[:0].join(line for line in data.splitlines(True) if not (prefix and line.startswith(prefix)))
 
-
 with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "cmake", "version.cmake")) as f:
     ENGINE_NAME = "TORLO v" + re.search(r"set\(TORLO_VERSION (\S+)\)", f.read()).group(1)
 STARTUP = ENGINE_NAME + "\n" + "=" * 47 + "\n\nHash size: 16383 Kbytes -> 699050 entries\n\n"
-
 
 def coordinates(move, white):
     """A move as printed (capture and en-passant marks, O-O/O-O-O) in the coordinates the engine reads."""
@@ -37,14 +33,12 @@ def coordinates(move, white):
     return {"O-O": "e%sg%s" % (rank, rank), "O-O-O": "e%sc%s" % (rank, rank)}.get(move) or \
         move.replace("x", "").replace("ep", "")
 
-
 def run(path, cwd, text, args=()):
     """A session with text as its whole input: (exit code, output); standard error must stay empty."""
     proc = subprocess.run([*engine_command(path), *args], cwd=cwd, input=text, capture_output=True, text=True,
                           timeout=120)
     assert engine_stderr(proc.stderr) == "", "standard error: %r" % proc.stderr
     return proc.returncode, proc.stdout
-
 
 class Engine:
     """The program over pipes: lines are sent as an interface sends them and read as they arrive."""
@@ -96,7 +90,6 @@ class Engine:
         err = engine_stderr(self.proc.stderr.read())
         assert code == 0 and err == "", "exit code %d, standard error %r" % (code, err)
 
-
 def never(expect, what, seconds):
     """Fails if expect(what, seconds) finds what within the time (the output ending finds nothing)."""
     try:
@@ -105,7 +98,6 @@ def never(expect, what, seconds):
         return
     raise AssertionError("unexpected: %r" % (found or what))
 
-
 def uci_engine(path, cwd, *options):
     """The engine after the UCI handshake, its book off and each 'setoption name ...' of options sent."""
     e = Engine(path, cwd)
@@ -113,7 +105,6 @@ def uci_engine(path, cwd, *options):
     e.expect(lambda l: l == "uciok", 10)
     e.send(*("setoption name " + o for o in ("OwnBook value false",) + options))
     return e
-
 
 def run_tests(namespace, skipped=(), reason=""):
     """Runs a script's test_* functions with the engine of the command line, each in a fresh empty directory."""

@@ -17,12 +17,10 @@ from engine_command import engine_command, engine_stderr
 MASKS = [(r"^(  [ \d-]{2} [ \d-]{6} )[ \d-]{6}( [ \d]{7}  .*)$", r"\1######\2"),  # a thinking line's time column
          (r"^Time: \d+ ms$", "Time: # ms"), (r"^Nodes/second: \d+$", "Nodes/second: #")]
 
-
 def mask(text):
     for pattern, replacement in MASKS:
         text = re.sub(pattern, replacement, text, flags=re.MULTILINE)
     return re.sub(r"^info .*$", lambda m: re.sub(r"\b(time|nps) \d+", r"\1 #", m.group()), text, flags=re.MULTILINE)
-
 
 def main():
     engine, case_in = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
@@ -47,7 +45,6 @@ def main():
         problems.append("output differs:\n" + "".join(diff))
     print("\n".join(problems) or "ok")
     return 1 if problems else 0
-
 
 if __name__ == "__main__":
     sys.exit(main())
