@@ -1,8 +1,5 @@
 #!/usr/bin/env python3
-"""The source folders include one another one way only (ORDER); eval/ and
-book/ not each other; board/ of eval/ only its constant tables.
-
-Usage: layers_test.py SOURCE_DIR"""
+"""layers_test.py SOURCE_DIR: the source folders include one another one way only (ORDER)."""
 import os
 import re
 import sys

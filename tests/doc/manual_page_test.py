@@ -1,10 +1,6 @@
 #!/usr/bin/env python3
-"""doc/torlo.6 against the command interpreter: the words execute_command and
-uci_command accept with is("...") are the page's command entries and their
-files' comment tables; the announced UCI options are its UCI OPTIONS; its
-title names the version; groff renders it without a warning.
-
-Usage: manual_page_test.py SOURCE_ROOT VERSION"""
+"""manual_page_test.py SOURCE_ROOT VERSION: doc/torlo.6's commands, UCI options and version as the
+code's; groff renders it without a warning."""
 import os
 import re
 import shutil

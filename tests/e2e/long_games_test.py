@@ -1,9 +1,6 @@
 #!/usr/bin/env python3
-"""Long games in force mode, `go` at sd 1 or 2 mixed with random legal moves
-(fixed seed): short games to mate or stalemate (4000 plies in all), then one
-that takes back every move ending it, up to the history limit (ply 3968).
-Engine moves must be in `llist` and numbered right, typed moves taken
-silently; fifty-move and repetition draws and a mate must be met."""
+"""Games in force mode, `go` at sd 1-2 mixed with random legal moves (fixed seed): short games
+(4000 plies), then one that takes back every move ending it, up to the history limit."""
 import random
 import re
 import sys
@@ -36,7 +33,6 @@ class Game:
         return self.played(move, answer)
 
     def step(self, legal):
-        """Plays a random legal move or the engine's; returns (move, ends the game)."""
         if self.rng.random() < 0.35:
             return self.type_move(self.rng.choice(sorted(legal)))
         answer = self.engine.ask("go", "force")

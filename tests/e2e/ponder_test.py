@@ -1,7 +1,5 @@
 #!/usr/bin/env python3
-"""Pondering in xboard over pipes: after `hard` the engine searches the
-predicted reply while it waits; commands end that search; `easy` thinks only
-on its own time. Every game is replayed in force mode: all its moves legal."""
+"""Pondering in xboard (`hard`, `easy`) over pipes; every game is replayed in force mode."""
 import re
 import sys
 import time
@@ -13,8 +11,6 @@ MOVE_LINE = re.compile(r"^\d+\. \.\.\. (\S+)$")
 THINKING = re.compile(r"^ +\d+ +-?\d+ +\d+ +\d+  (.*)$")
 
 class Game:
-    """An xboard session in which the engine plays White from OPENING."""
-
     def __init__(self, path, cwd, ponder=True, seconds=2):
         self.path, self.cwd, self.moves = path, cwd, []
         self.e = Engine(path, cwd)
@@ -32,7 +28,6 @@ class Game:
         return self.moves[-1]
 
     def reply(self, move):
-        """Sends Black's move; the seconds until the engine's answer."""
         self.moves.append(move)
         t0 = time.time()
         self.e.send(move)

@@ -1,7 +1,6 @@
 #!/usr/bin/env python3
-"""The real program at a pseudo-terminal (under Wine a Windows console) as a
-user types: the help pause, UCI searches reading the terminal, Ctrl-C. Wine
-draws blanks with escape sequences: output is compared without them and blanks."""
+"""The program at a pseudo-terminal (under Wine a Windows console) as a user types. Wine draws
+blanks with escape sequences: output is compared without them and blanks."""
 import fcntl
 import os
 import pty
@@ -24,8 +23,6 @@ def compact(raw):
     return re.sub(rb"\s+", b"", ESCAPE.sub(b"", raw))
 
 class Terminal:
-    """The engine started at a pseudo-terminal, its start-up lines read and the terminal's modes settled."""
-
     def __init__(self, path, cwd):
         command = engine_command(path)
         self.pid, self.fd = pty.fork()
@@ -56,7 +53,6 @@ class Terminal:
         os.write(self.fd, text)
 
     def expect(self, text, timeout):
-        """Waits until text appears in the output after what was matched before."""
         deadline = time.monotonic() + timeout
         while (found := compact(self.raw).find(text, self.seen)) < 0:
             assert time.monotonic() < deadline, "%r did not appear; output: %r" % (text, compact(self.raw)[-300:])
@@ -64,7 +60,6 @@ class Terminal:
         self.seen = found + len(text)
 
     def wait(self, timeout=15):
-        """The exit status once the program has ended."""
         deadline = time.monotonic() + timeout
         while not (ended := os.waitpid(self.pid, os.WNOHANG))[0]:
             if time.monotonic() > deadline:

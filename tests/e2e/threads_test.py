@@ -1,7 +1,5 @@
 #!/usr/bin/env python3
-"""Threads and table size by command-line options, `cores`, UCI's Threads and
-Hash (answers to bad values: transcripts bad_input_lines, perft_and_uci_depth_6);
-stop and quit end every search thread; MultiPV with helper threads."""
+"""Threads and table size (bad values: transcripts bad_input_lines, perft_and_uci_depth_6)."""
 import os
 import re
 import statistics

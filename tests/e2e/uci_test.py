@@ -1,7 +1,5 @@
 #!/usr/bin/env python3
-"""UCI mode over pipes: input is read while the engine searches (isready,
-stop, ponderhit), `go infinite` waits for stop, a timed search keeps to its
-clock. Quit during a search: threads_test.py."""
+"""UCI mode over pipes (quit during a search: threads_test.py)."""
 import sys
 
 from engine_command import never, run_tests, uci_engine

@@ -1,9 +1,6 @@
 #!/usr/bin/env python3
-"""Installed copies (`cmake --install` into temporary prefixes: the prefix
-layout, moved, through a link, the "debian" component) started from an
-unrelated folder find their book; a book in the working folder comes first.
-
-Usage: install_test.py CMAKE BUILD_DIR SOURCE_DIR"""
+"""install_test.py CMAKE BUILD_DIR SOURCE_DIR: installed copies (prefix, moved, linked, the "debian"
+component) started elsewhere find their book; one in the working folder comes first."""
 import os
 import subprocess
 import sys
