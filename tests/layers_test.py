@@ -1,8 +1,5 @@
 #!/usr/bin/env python3
-"""The source folders include one another one way only (ORDER); eval/ and
-book/ not each other; board/ of eval/ only its constant tables.
-
-Usage: layers_test.py SOURCE_DIR"""
+"""layers_test.py SOURCE_DIR: the source folders include one another one way only (ORDER)."""
 import os
 import re
 import sys
@@ -10,7 +7,6 @@ import sys
 ORDER = ["output", "board", "eval|book", "search", "interface", "web"]  # each includes only those before it
 EXCEPTIONS = {("board", "eval/tables.h")}
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.MULTILINE)
-
 
 def main():
     src, problems, seen = sys.argv[1], [], set()
@@ -31,7 +27,6 @@ def main():
         problems.append("too few folders with includes: %s" % sorted(seen))
     print("\n".join(problems) or "layers: ok")
     return 1 if problems else 0
-
 
 if __name__ == "__main__":
     sys.exit(main())

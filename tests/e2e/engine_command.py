@@ -1,7 +1,5 @@
-"""What the whole-program tests share: starting the engine (behind the command
-in TORLO_TEST_WRAPPER if set, e.g. Wine; its own standard-error lines start
-with TORLO_TEST_WRAPPER_STDERR and are not the engine's), reading its lines
-with a timeout, and a runner of named checks."""
+"""The whole-program tests' engine (behind TORLO_TEST_WRAPPER if set, e.g. Wine, whose
+stderr lines start with TORLO_TEST_WRAPPER_STDERR), its lines read with a timeout, a runner."""
 import os
 import queue
 import re
@@ -14,29 +12,23 @@ import time
 
 WRAPPER = shlex.split(os.environ.get("TORLO_TEST_WRAPPER", ""))
 
-
 def engine_command(path):
     return WRAPPER + [path]
 
-
 def engine_stderr(data):
-    """The engine's own part of what was written on standard error (bytes or text)."""
     prefix = os.environ.get("TORLO_TEST_WRAPPER_STDERR", "")
     prefix = prefix.encode() if isinstance(data, bytes) else prefix
     return data[:0].join(line for line in data.splitlines(True) if not (prefix and line.startswith(prefix)))
-
 
 with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "cmake", "version.cmake")) as f:
     ENGINE_NAME = "TORLO v" + re.search(r"set\(TORLO_VERSION (\S+)\)", f.read()).group(1)
 STARTUP = ENGINE_NAME + "\n" + "=" * 47 + "\n\nHash size: 16383 Kbytes -> 699050 entries\n\n"
 
-
 def coordinates(move, white):
-    """A move as printed (capture and en-passant marks, O-O/O-O-O) in the coordinates the engine reads."""
+    """A printed move (x, ep, O-O, O-O-O) in the coordinates the engine reads."""
     rank = "1" if white else "8"
     return {"O-O": "e%sg%s" % (rank, rank), "O-O-O": "e%sc%s" % (rank, rank)}.get(move) or \
         move.replace("x", "").replace("ep", "")
-
 
 def run(path, cwd, text, args=()):
     """A session with text as its whole input: (exit code, output); standard error must stay empty."""
@@ -45,10 +37,7 @@ def run(path, cwd, text, args=()):
     assert engine_stderr(proc.stderr) == "", "standard error: %r" % proc.stderr
     return proc.returncode, proc.stdout
 
-
 class Engine:
-    """The program over pipes: lines are sent as an interface sends them and read as they arrive."""
-
     def __init__(self, path, cwd):
         self.proc = subprocess.Popen(engine_command(path), cwd=cwd, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                      stderr=subprocess.PIPE, text=True, bufsize=1)
@@ -62,8 +51,7 @@ class Engine:
 
     def expect(self, predicate, timeout):
         """The first line satisfying predicate (a function or a line prefix), failing after timeout seconds."""
-        if isinstance(predicate, str):
-            predicate = (lambda prefix: lambda line: line.startswith(prefix))(predicate)
+        predicate = (lambda p: lambda l: l.startswith(p))(predicate) if isinstance(predicate, str) else predicate
         deadline = time.time() + timeout
         while True:
             try:
@@ -75,7 +63,6 @@ class Engine:
                 return line
 
     def timed(self, line, predicate, timeout=10):
-        """Sends line; returns the seconds until a line satisfying predicate."""
         t0 = time.time()
         self.send(line)
         self.expect(predicate, timeout)
@@ -96,15 +83,13 @@ class Engine:
         err = engine_stderr(self.proc.stderr.read())
         assert code == 0 and err == "", "exit code %d, standard error %r" % (code, err)
 
-
 def never(expect, what, seconds):
-    """Fails if expect(what, seconds) finds what within the time (the output ending finds nothing)."""
+    """Fails if expect(what, seconds) finds what (the output ending finds nothing)."""
     try:
         found = expect(what, seconds)
     except AssertionError:
         return
     raise AssertionError("unexpected: %r" % (found or what))
-
 
 def uci_engine(path, cwd, *options):
     """The engine after the UCI handshake, its book off and each 'setoption name ...' of options sent."""
@@ -114,9 +99,8 @@ def uci_engine(path, cwd, *options):
     e.send(*("setoption name " + o for o in ("OwnBook value false",) + options))
     return e
 
-
 def run_tests(namespace, skipped=(), reason=""):
-    """Runs a script's test_* functions with the engine of the command line, each in a fresh empty directory."""
+    """The script's test_* functions with the engine of the command line, each in a fresh empty directory."""
     failed = 0
     for name, test in sorted((k, v) for k, v in namespace.items() if k.startswith("test_")):
         if name in skipped:

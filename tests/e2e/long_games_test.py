@@ -1,9 +1,6 @@
 #!/usr/bin/env python3
-"""Long games in force mode, `go` at sd 1 or 2 mixed with random legal moves
-(fixed seed): short games to mate or stalemate (4000 plies in all), then one
-that takes back every move ending it, up to the history limit (ply 3968).
-Engine moves must be in `llist` and numbered right, typed moves taken
-silently; fifty-move and repetition draws and a mate must be met."""
+"""Games in force mode, `go` at sd 1-2 mixed with random legal moves (fixed seed): short games
+(4000 plies), then one that takes back every move ending it, up to the history limit."""
 import random
 import re
 import sys
@@ -12,7 +9,6 @@ from engine_command import ENGINE_NAME, Engine, coordinates, run_tests
 
 MOVE_LINE = re.compile(r"^(\d+)\. \.\.\. (\S+)$")
 GAME_ENDS = ("{White mates}", "{Black mates}", "{Stalemate}")
-
 
 class Game:
     def __init__(self, engine, rng, results, depth):
@@ -37,7 +33,6 @@ class Game:
         return self.played(move, answer)
 
     def step(self, legal):
-        """Plays a random legal move or the engine's; returns (move, ends the game)."""
         if self.rng.random() < 0.35:
             return self.type_move(self.rng.choice(sorted(legal)))
         answer = self.engine.ask("go", "force")
@@ -47,7 +42,6 @@ class Game:
         assert move in legal, "ply %d: engine played %s, not among %s" % (self.ply, move, sorted(legal))
         assert int(moves[0].group(1)) == self.ply // 2 + 1, "ply %d: move number %s" % (self.ply, moves[0].group(1))
         return self.played(move, answer)
-
 
 def play_short_games(engine, rng, results):
     plies = games = 0
@@ -65,7 +59,6 @@ def play_short_games(engine, rng, results):
         plies, games = plies + game.ply, games + 1
     return plies, games
 
-
 def play_long_game(engine, rng, results):
     game = Game(engine, rng, results, 2)
     while game.ply < 4096 - 128:  # the history limit
@@ -81,7 +74,6 @@ def play_long_game(engine, rng, results):
             move, ends = game.type_move(rng.choice(sorted(legal - tried)))
     return game.ply
 
-
 def test_long_games(path, cwd):
     rng, results, engine = random.Random(20261206), set(), Engine(path, cwd)
     assert engine.ask("xboard")[:1] == [ENGINE_NAME], "start-up lines"
@@ -94,7 +86,6 @@ def test_long_games(path, cwd):
         assert result in results, "the games never went past %r" % result
     assert results & {"1-0 {White mates}", "0-1 {Black mates}"}, "no short game ended in a mate"
     print("%d short games (%d plies), long game to ply %d; results: %s" % (games, plies, long_plies, sorted(results)))
-
 
 if __name__ == "__main__":
     sys.exit(run_tests(globals()))

@@ -1,7 +1,5 @@
 #!/usr/bin/env python3
-"""Pondering in xboard over pipes: after `hard` the engine searches the
-predicted reply while it waits; commands end that search; `easy` thinks only
-on its own time. Every game is replayed in force mode: all its moves legal."""
+"""Pondering in xboard (`hard`, `easy`) over pipes; every game is replayed in force mode."""
 import re
 import sys
 import time
@@ -12,10 +10,7 @@ OPENING = "r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3"
 MOVE_LINE = re.compile(r"^\d+\. \.\.\. (\S+)$")
 THINKING = re.compile(r"^ +\d+ +-?\d+ +\d+ +\d+  (.*)$")
 
-
 class Game:
-    """An xboard session in which the engine plays White from OPENING."""
-
     def __init__(self, path, cwd, ponder=True, seconds=2):
         self.path, self.cwd, self.moves = path, cwd, []
         self.e = Engine(path, cwd)
@@ -33,7 +28,6 @@ class Game:
         return self.moves[-1]
 
     def reply(self, move):
-        """Sends Black's move; the seconds until the engine's answer."""
         self.moves.append(move)
         t0 = time.time()
         self.e.send(move)
@@ -46,7 +40,6 @@ class Game:
             OPENING, "\n".join(coordinates(m, i % 2 == 0) for i, m in enumerate(self.moves)))
         out = run(self.path, self.cwd, text)[1]
         assert "Illegal" not in out and "Error" not in out, out
-
 
 def test_predicted_reply_sooner_other_reply_full_search(path, cwd):
     g = Game(path, cwd)
@@ -62,7 +55,6 @@ def test_predicted_reply_sooner_other_reply_full_search(path, cwd):
     took = g.reply(next(m for m in ["h7h6", "g7g6", "a7a6"] if m != g.predicted and m not in g.moves))
     assert 1.9 < took < 4.0, "a full search of 2 s after another reply, got %.2f s" % took
     g.close()
-
 
 def test_commands_end_the_ponder_search(path, cwd):
     # force: the engine stops pondering and plays nothing; the moves typed
@@ -84,7 +76,6 @@ def test_commands_end_the_ponder_search(path, cwd):
     g.e.finish()
     assert time.time() - t0 < 2.0
 
-
 def test_end_of_input_while_pondering(path, cwd):
     # From the move to the program's end, without pondering as the baseline: the ponder search ends with the input.
     took = {}
@@ -99,14 +90,12 @@ def test_end_of_input_while_pondering(path, cwd):
         assert e.lines.get(timeout=5) is None, "output after the move (%s)" % mode
     assert took["hard"] < took["easy"] + 1.0, "the ponder search ends with the input: %r" % took
 
-
 def test_easy_thinks_only_on_its_own_time(path, cwd):
     g = Game(path, cwd, ponder=False, seconds=1)
     g.engine_move()
     never(g.e.expect, THINKING.match, 1.0)
     assert g.reply(g.predicted) > 0.95
     g.close()
-
 
 if __name__ == "__main__":
     sys.exit(run_tests(globals()))

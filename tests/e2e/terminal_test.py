@@ -1,7 +1,6 @@
 #!/usr/bin/env python3
-"""The real program at a pseudo-terminal (under Wine a Windows console) as a
-user types: the help pause, UCI searches reading the terminal, Ctrl-C. Wine
-draws blanks with escape sequences: output is compared without them and blanks."""
+"""The program at a pseudo-terminal (under Wine a Windows console) as a user types. Wine draws
+blanks with escape sequences: output is compared without them and blanks."""
 import fcntl
 import os
 import pty
@@ -20,14 +19,10 @@ ESCAPE = re.compile(rb"\x1b(\[[0-9;?]*[@-~]|[()][0-9A-Za-z]|[=>])")
 AFTER_PAUSE = b"help-showthiscommandslist"  # the first help line after the pause
 KEY = b"@"                                    # in no line the engine prints
 
-
 def compact(raw):
     return re.sub(rb"\s+", b"", ESCAPE.sub(b"", raw))
 
-
 class Terminal:
-    """The engine started at a pseudo-terminal, its start-up lines read and the terminal's modes settled."""
-
     def __init__(self, path, cwd):
         command = engine_command(path)
         self.pid, self.fd = pty.fork()
@@ -58,7 +53,6 @@ class Terminal:
         os.write(self.fd, text)
 
     def expect(self, text, timeout):
-        """Waits until text appears in the output after what was matched before."""
         deadline = time.monotonic() + timeout
         while (found := compact(self.raw).find(text, self.seen)) < 0:
             assert time.monotonic() < deadline, "%r did not appear; output: %r" % (text, compact(self.raw)[-300:])
@@ -66,7 +60,6 @@ class Terminal:
         self.seen = found + len(text)
 
     def wait(self, timeout=15):
-        """The exit status once the program has ended."""
         deadline = time.monotonic() + timeout
         while not (ended := os.waitpid(self.pid, os.WNOHANG))[0]:
             if time.monotonic() > deadline:
@@ -81,7 +74,6 @@ class Terminal:
         assert os.waitstatus_to_exitcode(self.wait()) == 0
         return compact(self.raw)
 
-
 def test_help_pause_waits_for_one_key_without_echo(path, cwd):
     t = Terminal(path, cwd)
     t.type(b"help\r")
@@ -92,7 +84,6 @@ def test_help_pause_waits_for_one_key_without_echo(path, cwd):
     after_key = t.finish().split(b"<hitakey>", 1)[1]
     assert KEY not in after_key, "the key was echoed: %r" % after_key[:200]
     assert b"Error" not in after_key, "the key was read as input: %r" % after_key[-200:]
-
 
 def test_uci_search_reads_the_terminal(path, cwd):
     t = Terminal(path, cwd)
@@ -109,7 +100,6 @@ def test_uci_search_reads_the_terminal(path, cwd):
     t.type(b"stop\r")
     t.expect(b"bestmove", 5)
     t.finish()
-
 
 def test_interrupt_ends_the_program_at_a_terminal_only(path, cwd):
     if WRAPPER:
@@ -130,7 +120,6 @@ def test_interrupt_ends_the_program_at_a_terminal_only(path, cwd):
     out, _ = proc.communicate(b"protover 2\nquit\n", timeout=30)
     assert proc.returncode == 0, "exit code %d after an interrupt through a pipe" % proc.returncode
     assert b"feature setboard=1" in out, out[-300:]
-
 
 if __name__ == "__main__":
     sys.exit(run_tests(globals()))
