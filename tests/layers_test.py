@@ -8,6 +8,7 @@ ORDER = ["output", "board", "eval|book", "search", "interface", "web"]  # each i
 EXCEPTIONS = {("board", "eval/tables.h")}
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.MULTILINE)
 
+
 def main():
     src, problems, seen = sys.argv[1], [], set()
     for rank, group in enumerate(ORDER):
@@ -27,6 +28,7 @@ def main():
         problems.append("too few folders with includes: %s" % sorted(seen))
     print("\n".join(problems) or "layers: ok")
     return 1 if problems else 0
+
 
 if __name__ == "__main__":
     sys.exit(main())

@@ -7,15 +7,18 @@ import shutil
 import subprocess
 import sys
 
+
 def body(text, signature):
     """A function's text, from its signature to its closing brace at the line start."""
     start = text.index(signature)
     return text[start:text.index("\n}\n", start)]
 
+
 def comment_table(text):
     """First words of the rows ('//   word ...') of the file's opening comment."""
     head = text[:text.index("\n#")]
     return set(re.findall(r"^//   (\S+)", head, re.MULTILINE)) - {"word"}  # protocol.cpp's header row
+
 
 def section_tags(page, title):
     """The tags (the lines after .TP) of a .SH section, macros, quotes and font escapes taken out."""
@@ -24,9 +27,11 @@ def section_tags(page, title):
     assert tags, "the manual page has no entries under .SH %s" % title
     return [re.sub(r"\\f(\(..|\[[^]]*\]|.)", "", t).replace('"', "").replace("\\-", "-") for t in tags]
 
+
 def compare(failures, what, accepted, listed, where="the manual page"):
     failures += ["%s: %r is accepted but missing from %s" % (what, w, where) for w in sorted(accepted - listed)]
     failures += ["%s: %r is in %s but not accepted" % (what, w, where) for w in sorted(listed - accepted)]
+
 
 def check_rendering(failures, path):
     if not shutil.which("groff"):
@@ -38,6 +43,7 @@ def check_rendering(failures, path):
         proc = subprocess.run(["groff", "-man", "-ww", "-z", "-T" + device, path], capture_output=True, text=True)
         if proc.returncode or proc.stderr:
             failures.append("groff -man -ww -z -T%s: exit %d, %s" % (device, proc.returncode, proc.stderr.strip()))
+
 
 def main():
     root, version = sys.argv[1], sys.argv[2]
@@ -59,6 +65,7 @@ def main():
     check_rendering(failures, os.path.join(root, "doc", "torlo.6"))
     print("\n".join(failures) or "manual page: commands and UCI options in step")
     return 1 if failures else 0
+
 
 if __name__ == "__main__":
     sys.exit(main())

@@ -12,8 +12,10 @@ import time
 
 WRAPPER = shlex.split(os.environ.get("TORLO_TEST_WRAPPER", ""))
 
+
 def engine_command(path):
     return WRAPPER + [path]
+
 
 def engine_stderr(data):
     prefix = os.environ.get("TORLO_TEST_WRAPPER_STDERR", "")
@@ -24,11 +26,13 @@ with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "
     ENGINE_NAME = "TORLO v" + re.search(r"set\(TORLO_VERSION (\S+)\)", f.read()).group(1)
 STARTUP = ENGINE_NAME + "\n" + "=" * 47 + "\n\nHash size: 16383 Kbytes -> 699050 entries\n\n"
 
+
 def coordinates(move, white):
     """A printed move (x, ep, O-O, O-O-O) in the coordinates the engine reads."""
     rank = "1" if white else "8"
     return {"O-O": "e%sg%s" % (rank, rank), "O-O-O": "e%sc%s" % (rank, rank)}.get(move) or \
         move.replace("x", "").replace("ep", "")
+
 
 def run(path, cwd, text, args=()):
     """A session with text as its whole input: (exit code, output); standard error must stay empty."""
@@ -36,6 +40,7 @@ def run(path, cwd, text, args=()):
                           timeout=120)
     assert engine_stderr(proc.stderr) == "", "standard error: %r" % proc.stderr
     return proc.returncode, proc.stdout
+
 
 class Engine:
     def __init__(self, path, cwd):
@@ -83,6 +88,7 @@ class Engine:
         err = engine_stderr(self.proc.stderr.read())
         assert code == 0 and err == "", "exit code %d, standard error %r" % (code, err)
 
+
 def never(expect, what, seconds):
     """Fails if expect(what, seconds) finds what (the output ending finds nothing)."""
     try:
@@ -91,6 +97,7 @@ def never(expect, what, seconds):
         return
     raise AssertionError("unexpected: %r" % (found or what))
 
+
 def uci_engine(path, cwd, *options):
     """The engine after the UCI handshake, its book off and each 'setoption name ...' of options sent."""
     e = Engine(path, cwd)
@@ -98,6 +105,7 @@ def uci_engine(path, cwd, *options):
     e.expect(lambda l: l == "uciok", 10)
     e.send(*("setoption name " + o for o in ("OwnBook value false",) + options))
     return e
+
 
 def run_tests(namespace, skipped=(), reason=""):
     """The script's test_* functions with the engine of the command line, each in a fresh empty directory."""

@@ -10,6 +10,7 @@ from engine_command import ENGINE_NAME, Engine, coordinates, run_tests
 MOVE_LINE = re.compile(r"^(\d+)\. \.\.\. (\S+)$")
 GAME_ENDS = ("{White mates}", "{Black mates}", "{Stalemate}")
 
+
 class Game:
     def __init__(self, engine, rng, results, depth):
         self.engine, self.rng, self.results, self.ply = engine, rng, results, 0
@@ -43,6 +44,7 @@ class Game:
         assert int(moves[0].group(1)) == self.ply // 2 + 1, "ply %d: move number %s" % (self.ply, moves[0].group(1))
         return self.played(move, answer)
 
+
 def play_short_games(engine, rng, results):
     plies = games = 0
     while plies < 4000:
@@ -59,6 +61,7 @@ def play_short_games(engine, rng, results):
         plies, games = plies + game.ply, games + 1
     return plies, games
 
+
 def play_long_game(engine, rng, results):
     game = Game(engine, rng, results, 2)
     while game.ply < 4096 - 128:  # the history limit
@@ -74,6 +77,7 @@ def play_long_game(engine, rng, results):
             move, ends = game.type_move(rng.choice(sorted(legal - tried)))
     return game.ply
 
+
 def test_long_games(path, cwd):
     rng, results, engine = random.Random(20261206), set(), Engine(path, cwd)
     assert engine.ask("xboard")[:1] == [ENGINE_NAME], "start-up lines"
@@ -86,6 +90,7 @@ def test_long_games(path, cwd):
         assert result in results, "the games never went past %r" % result
     assert results & {"1-0 {White mates}", "0-1 {Black mates}"}, "no short game ended in a mate"
     print("%d short games (%d plies), long game to ply %d; results: %s" % (games, plies, long_plies, sorted(results)))
+
 
 if __name__ == "__main__":
     sys.exit(run_tests(globals()))

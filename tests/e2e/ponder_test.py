@@ -10,6 +10,7 @@ OPENING = "r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3"
 MOVE_LINE = re.compile(r"^\d+\. \.\.\. (\S+)$")
 THINKING = re.compile(r"^ +\d+ +-?\d+ +\d+ +\d+  (.*)$")
 
+
 class Game:
     def __init__(self, path, cwd, ponder=True, seconds=2):
         self.path, self.cwd, self.moves = path, cwd, []
@@ -41,6 +42,7 @@ class Game:
         out = run(self.path, self.cwd, text)[1]
         assert "Illegal" not in out and "Error" not in out, out
 
+
 def test_predicted_reply_sooner_other_reply_full_search(path, cwd):
     g = Game(path, cwd)
     first = g.engine_move()
@@ -55,6 +57,7 @@ def test_predicted_reply_sooner_other_reply_full_search(path, cwd):
     took = g.reply(next(m for m in ["h7h6", "g7g6", "a7a6"] if m != g.predicted and m not in g.moves))
     assert 1.9 < took < 4.0, "a full search of 2 s after another reply, got %.2f s" % took
     g.close()
+
 
 def test_commands_end_the_ponder_search(path, cwd):
     # force: the engine stops pondering and plays nothing; the moves typed
@@ -76,6 +79,7 @@ def test_commands_end_the_ponder_search(path, cwd):
     g.e.finish()
     assert time.time() - t0 < 2.0
 
+
 def test_end_of_input_while_pondering(path, cwd):
     # From the move to the program's end, without pondering as the baseline: the ponder search ends with the input.
     took = {}
@@ -90,12 +94,14 @@ def test_end_of_input_while_pondering(path, cwd):
         assert e.lines.get(timeout=5) is None, "output after the move (%s)" % mode
     assert took["hard"] < took["easy"] + 1.0, "the ponder search ends with the input: %r" % took
 
+
 def test_easy_thinks_only_on_its_own_time(path, cwd):
     g = Game(path, cwd, ponder=False, seconds=1)
     g.engine_move()
     never(g.e.expect, THINKING.match, 1.0)
     assert g.reply(g.predicted) > 0.95
     g.close()
+
 
 if __name__ == "__main__":
     sys.exit(run_tests(globals()))

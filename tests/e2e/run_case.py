@@ -15,6 +15,7 @@ MASKS = [(r"^(  [ \d-]{2} [ \d-]{6} )[ \d-]{6}( [ \d]{7}  .*)$", r"\1######\2"),
          (r"^Time: \d+ ms$", "Time: # ms"), (r"^Nodes/second: \d+$", "Nodes/second: #"),
          (r"^(info .*)$", lambda m: re.sub(r"\b(time|nps) \d+", r"\1 #", m.group()))]
 
+
 def main():
     engine, case_in = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
     base = case_in[:-3]
@@ -39,6 +40,7 @@ def main():
         problems.append("output differs:\n" + "".join(diff))
     print("\n".join(problems) or "ok")
     return 1 if problems else 0
+
 
 if __name__ == "__main__":
     sys.exit(main())

@@ -19,8 +19,10 @@ ESCAPE = re.compile(rb"\x1b(\[[0-9;?]*[@-~]|[()][0-9A-Za-z]|[=>])")
 AFTER_PAUSE = b"help-showthiscommandslist"  # the first help line after the pause
 KEY = b"@"                                    # in no line the engine prints
 
+
 def compact(raw):
     return re.sub(rb"\s+", b"", ESCAPE.sub(b"", raw))
+
 
 class Terminal:
     def __init__(self, path, cwd):
@@ -74,6 +76,7 @@ class Terminal:
         assert os.waitstatus_to_exitcode(self.wait()) == 0
         return compact(self.raw)
 
+
 def test_help_pause_waits_for_one_key_without_echo(path, cwd):
     t = Terminal(path, cwd)
     t.type(b"help\r")
@@ -84,6 +87,7 @@ def test_help_pause_waits_for_one_key_without_echo(path, cwd):
     after_key = t.finish().split(b"<hitakey>", 1)[1]
     assert KEY not in after_key, "the key was echoed: %r" % after_key[:200]
     assert b"Error" not in after_key, "the key was read as input: %r" % after_key[-200:]
+
 
 def test_uci_search_reads_the_terminal(path, cwd):
     t = Terminal(path, cwd)
@@ -100,6 +104,7 @@ def test_uci_search_reads_the_terminal(path, cwd):
     t.type(b"stop\r")
     t.expect(b"bestmove", 5)
     t.finish()
+
 
 def test_interrupt_ends_the_program_at_a_terminal_only(path, cwd):
     if WRAPPER:
@@ -120,6 +125,7 @@ def test_interrupt_ends_the_program_at_a_terminal_only(path, cwd):
     out, _ = proc.communicate(b"protover 2\nquit\n", timeout=30)
     assert proc.returncode == 0, "exit code %d after an interrupt through a pipe" % proc.returncode
     assert b"feature setboard=1" in out, out[-300:]
+
 
 if __name__ == "__main__":
     sys.exit(run_tests(globals()))

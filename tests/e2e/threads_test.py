@@ -8,6 +8,7 @@ import time
 
 from engine_command import ENGINE_NAME, STARTUP, WRAPPER, run, run_tests, uci_engine
 
+
 def test_command_line_options(path, cwd):
     assert run(path, cwd, "", ["--version"]) == (0, ENGINE_NAME + "\n")
     code, out = run(path, cwd, "", ["--help"])
@@ -24,9 +25,11 @@ def test_command_line_options(path, cwd):
     # The defaults are the engine as it always was; no input at all ends it.
     assert run(path, cwd, "", ["--threads", "1", "--hash", "16"]) == (0, STARTUP)
 
+
 def test_console_cores(path, cwd):
     code, out = run(path, cwd, "cores 2\nst 1\nsd 30\nnopost\nnew\ne2e4\nquit\n")
     assert code == 0 and re.fullmatch(r"1\. \.\.\. \w{4}\n", out[len(STARTUP):]), out  # a move with two threads
+
 
 def threads_of(e):
     """The process's threads once the move is out; under Wine, where a joined
@@ -39,6 +42,7 @@ def threads_of(e):
         if now < count:
             count, steady = now, time.time() + 0.2
     return count
+
 
 def test_uci_options_and_stop_latency(path, cwd):
     e = uci_engine(path, cwd, "Threads value 3", "Hash value 32")
@@ -59,6 +63,7 @@ def test_uci_options_and_stop_latency(path, cwd):
     # The clock is read every 2048 nodes; the margin is for a loaded machine and a sanitizer build.
     assert statistics.median(latencies) < 0.25 and max(latencies) < 1.0, latencies
 
+
 def test_quit_during_threaded_search(path, cwd):
     # Against quit without a search in the same run: a wrapper such as Wine takes its own time to end a program.
     took = {}
@@ -74,6 +79,7 @@ def test_quit_during_threaded_search(path, cwd):
         took[searching] = time.time() - t0
     assert took[True] < took[False] + 1.0, "quit took %.2f s while searching, %.2f s idle" % (took[True], took[False])
 
+
 def test_multipv_with_helper_threads(path, cwd):
     # The main thread reports three lines a depth, best first, with different first moves; bestmove is line 1's.
     e = uci_engine(path, cwd, "Threads value 2", "MultiPV value 3")
@@ -88,6 +94,7 @@ def test_multipv_with_helper_threads(path, cwd):
     firsts = [l[l.index("pv") + 1] for l in last]
     assert len(set(firsts)) == 3 and line.split()[1] == firsts[0], (firsts, line)
     e.finish()
+
 
 if __name__ == "__main__":
     # A build that searches with one thread (its Threads option stops at 1) leaves out the tests that need helpers.

@@ -4,6 +4,7 @@ import sys
 
 from engine_command import never, run_tests, uci_engine
 
+
 def test_stop_ends_infinite_search(path, cwd):
     e = uci_engine(path, cwd)
     e.send("position startpos moves e2e4", "go infinite")
@@ -12,6 +13,7 @@ def test_stop_ends_infinite_search(path, cwd):
     assert e.timed("isready", lambda l: l == "readyok", 5) < 3.0, "isready answered late"
     assert e.timed("stop", "bestmove ", 5) < 3.0, "stop answered late"
     e.finish()
+
 
 def test_timed_searches_keep_to_their_clock(path, cwd):
     e = uci_engine(path, cwd)
@@ -25,6 +27,7 @@ def test_timed_searches_keep_to_their_clock(path, cwd):
     e.expect(lambda l: l.startswith("bestmove ") and l != "bestmove 0000", 5)
     e.finish()
 
+
 def test_ponderhit_turns_ponder_into_timed_search(path, cwd):
     e = uci_engine(path, cwd)
     e.send("position startpos moves e2e4", "go ponder wtime 2000 btime 2000")
@@ -32,6 +35,7 @@ def test_ponderhit_turns_ponder_into_timed_search(path, cwd):
     never(e.expect, "bestmove", 1.0)
     assert e.timed("ponderhit", "bestmove ", 5) < 4.0
     e.finish()
+
 
 if __name__ == "__main__":
     sys.exit(run_tests(globals()))

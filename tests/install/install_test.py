@@ -9,20 +9,25 @@ import tempfile
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 from engine_command import STARTUP  # noqa: E402
 
+
 def book_line(path):
     data = open(path, "rb").read()
     return "Book size: %5d Kbytes -> %6d positions\n" % (len(data) // 1024, data.count(b"\n"))
+
 
 def run(engine, cwd, text):
     proc = subprocess.run([engine], input=text, cwd=cwd, capture_output=True, text=True, timeout=120)
     return "exit %d, stderr %r" % (proc.returncode, proc.stderr) if proc.returncode or proc.stderr else proc.stdout
 
+
 def install(cmake, build, prefix, *args):
     subprocess.run([cmake, "--install", build, "--prefix", prefix, *args], check=True, stdout=subprocess.DEVNULL)
+
 
 def missing(prefix, present, absent):
     return ["%s missing" % p for p in present if not os.path.isfile(os.path.join(prefix, p))] + \
            ["%s present" % p for p in absent if os.path.exists(os.path.join(prefix, p))]
+
 
 def book_session(engine, cwd, book, first_move=None):
     """The start-up lines with the book line, and `go` plays a book move (first_move if given); None if so."""
@@ -32,6 +37,7 @@ def book_session(engine, cwd, book, first_move=None):
     book_moves = [l.split()[4] for l in rest if l.endswith("(book move)")]
     if len(rest) != 2 or book_moves != [rest[1][3:]] or (first_move and book_moves != [first_move]):
         return "no book move%s after the book line %r: %r" % (first_move and " " + first_move or "", book, out[-300:])
+
 
 def main():
     cmake, build, source = sys.argv[1], os.path.abspath(sys.argv[2]), os.path.abspath(sys.argv[3])
@@ -71,6 +77,7 @@ def main():
     failures = [f for f in failures if f]
     print("\n".join(failures) or "install: prefix, moved prefix, link, working-directory book, no book, games layout: ok")
     return 1 if failures else 0
+
 
 if __name__ == "__main__":
     sys.exit(main())
