@@ -8,12 +8,6 @@
 namespace torlo {
 inline namespace TORLO_COPY {
 
-#if defined(TORLO_HELPER_COPY)
-constexpr int STORED_BY = TT_BY_HELPER;
-#else
-constexpr int STORED_BY = 0;
-#endif
-
 template <bool Noisy>
 int search_tree(int depth, int alpha, int beta) {
     // Initialise.
@@ -62,7 +56,7 @@ int search_tree(int depth, int alpha, int beta) {
         unmake_null_move();
         follow_pv = saved_follow_pv;
         if (score >= beta) {
-            tt_store(pos.hash_key, score, NO_MOVE_CODE, depth, TT_LOWER | STORED_BY);
+            tt_store(pos.hash_key, score, NO_MOVE_CODE, depth, TT_LOWER);
             return score;
         }
     }
@@ -102,7 +96,7 @@ int search_tree(int depth, int alpha, int beta) {
             update_killers(score, m);
             alpha = score;
             if (score >= beta) {
-                tt_store(pos.hash_key, score, best, depth, TT_LOWER | STORED_BY);
+                tt_store(pos.hash_key, score, best, depth, TT_LOWER);
                 return score;
             }
             alpha_raised = true;
@@ -119,7 +113,7 @@ int search_tree(int depth, int alpha, int beta) {
 
     // Store and return.
     const int bound = alpha >= beta ? TT_LOWER : alpha > entry_alpha ? TT_EXACT : TT_UPPER;
-    tt_store(pos.hash_key, alpha, best, depth, bound | STORED_BY);
+    tt_store(pos.hash_key, alpha, best, depth, bound);
     return alpha;
 }
 

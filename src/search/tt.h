@@ -36,16 +36,11 @@ struct TTEntry {
     uint8_t age;     // 0 empty (a miss), 1 earlier search, 2 current search
 };
 
-// Or'ed into a store's bound by the helper threads: their entries mark the
-// slot as theirs, and the main search may overwrite them (below).
-constexpr int TT_BY_HELPER = 4;
-
 // A slot as stored: two 64-bit words, each read and written whole.
 //   data   bits  0-31  score
 //          bits 32-47  move
 //          bits 48-55  depth
 //          bits 56-57  bound
-//          bit  58     written by a helper thread
 //   check  key ^ data
 // A probe takes the slot only when check ^ data equals its key, so a slot
 // whose words come from two different stores (two threads writing it at
@@ -164,7 +159,7 @@ inline void store(uint8_t& meta, uint8_t value) { __atomic_store_n(&meta, value,
 
 inline uint64_t pack(int score, uint16_t move, uint8_t depth, int bound) {
     return static_cast<uint32_t>(score) | static_cast<uint64_t>(move) << 32 | static_cast<uint64_t>(depth) << 48 |
-           static_cast<uint64_t>(bound & 7) << 56;
+           static_cast<uint64_t>(bound & 3) << 56;
 }
 inline uint8_t depth_of(uint64_t data) { return static_cast<uint8_t>(data >> 48); }
 
@@ -196,11 +191,8 @@ inline TTEntry unpack(uint64_t key, uint64_t data, uint8_t age) {
     const uint8_t meta = load(summary);
     const uint8_t d = static_cast<uint8_t>(depth);
     // A deeper entry of another position written or found in this search
-    // stays, unless a helper wrote it and the main search stores: the
-    // helpers run iterations ahead, and their deep entries would otherwise
-    // fill the table and keep out the main search's own (a king and pawn
-    // ending then stalls for minutes). The slot is read only when the tags
-    // agree or, for a store above depth 0, to learn the depth.
+    // stays. The slot is read only when the tags agree or, for a store
+    // above depth 0, to learn the depth.
     if ((meta & AGE_BITS) == 2) {
         bool deeper;
         uint64_t old_data = 0;
@@ -208,7 +200,7 @@ inline TTEntry unpack(uint64_t key, uint64_t data, uint8_t age) {
             deeper = (meta & DEEP_BIT) != 0;
         } else {
             old_data = load(slot.data);
-            deeper = depth_of(old_data) > d && ((old_data >> 58) & 1) <= static_cast<uint64_t>((bound & TT_BY_HELPER) >> 2);
+            deeper = depth_of(old_data) > d;
         }
         if (deeper) {
             if (tag_differs(meta, key)) return;

@@ -30,9 +30,9 @@ protected:
     void TearDown() override { ASSERT_TRUE(tt_resize(TT_ENTRIES)); }
 };
 
-// One slot through stores ('h': by a helper thread), probes, ageing and clearing: after each step
-// the key it holds, its age (0: empty), score and summary. A store replaces the same position, an
-// empty or old entry, a current one no deeper, and, from the main search, a helper's.
+// One slot through stores, probes, ageing and clearing: after each step the key it holds, its age
+// (0: empty), score and summary. A store replaces the same position, an empty or old entry, and a
+// current one no deeper.
 TEST_F(TranspositionTable, ReplacementProtectsOnlyCurrentDeeperEntriesOfOtherPositions) {
     const struct { char op; uint64_t key; int depth; uint64_t holder; int age; const char* why; } steps[] = {
         {'s', K2, 0, K2, 2, "an empty slot takes any depth"},
@@ -52,11 +52,7 @@ TEST_F(TranspositionTable, ReplacementProtectsOnlyCurrentDeeperEntriesOfOtherPos
         {'p', K3, 0, K4, 1, "a miss leaves the age alone"},
         {'p', K4, 0, K4, 2, "a hit makes the entry current"},
         {'s', K2, 0, K4, 2, "and protected again"},
-        {'h', K1, 9, K1, 2, "a helper thread's store ('h') replaces like any other"},
-        {'h', K2, 4, K1, 2, "and its deeper entry refuses another helper's shallower store"},
-        {'s', K3, 2, K3, 2, "but gives way to the main search's"},
-        {'h', K2, 1, K3, 2, "whose deeper entry refuses a helper's store"},
-        {'c', 0, 0, K3, 0, "cleared: the key stays, the entry is empty"},
+        {'c', 0, 0, K4, 0, "cleared: the key stays, the entry is empty"},
     };
     tt_clear();
     tt_store(K1 + 1, INT32_MIN + 1, 0xFFFE, 255, TT_LOWER);  // the next slot: every field at its extreme
@@ -68,13 +64,9 @@ TEST_F(TranspositionTable, ReplacementProtectsOnlyCurrentDeeperEntriesOfOtherPos
     for (const auto& step : steps) {
         if (step.op == 'c') tt_clear();
         if (step.op == 'a') tt_age();
-        if (step.op == 's' || step.op == 'h') {
-            tt_store(step.key, 100 * number(step.key) + step.depth, 0x0102, step.depth,
-                     TT_EXACT | (step.op == 'h' ? TT_BY_HELPER : 0));
-            if (step.holder == step.key) {
-                depth_of[number(step.key)] = step.depth;
-                EXPECT_EQ(tt_probe(step.key).bound, TT_EXACT) << step.why;
-            }
+        if (step.op == 's') {
+            tt_store(step.key, 100 * number(step.key) + step.depth, 0x0102, step.depth, TT_EXACT);
+            if (step.holder == step.key) depth_of[number(step.key)] = step.depth;
         }
         EXPECT_TRUE(step.op != 'p' || hit(step.key) == (step.holder == step.key)) << step.why;
         const TTEntry e = tt_read_slot(tt_index(K1));
