@@ -49,6 +49,10 @@ export function createBoard(element, chooser, { onMove, onCancel }) {
       board.setAutoShapes(arrows);
     },
     orient: (color) => board.set({ orientation: color }),
+    orientation: () => board.state.orientation,
+    // The board moved or changed size (a clock or the evaluation bar shown
+    // or hidden): chessground measures its squares again.
+    relayout: () => board.redrawAll(),
     flip: () => board.toggleOrientation(),
   };
 }

@@ -17,12 +17,18 @@
 // onBuild ('threads' or 'single'). Each new worker is sent setup() after
 // `uci` (the options). onNote(text) gets the worker's own messages for the
 // user (an engine that does not start).
+// Searches are started with go(): the lines the engine prints for that
+// search go to its owner's handlers, and a search running when its worker
+// failed is handed back to its owner (onFailure) to start again or give up.
+// options() sends only the UCI options whose value changed since they were
+// last sent to this worker.
 export const canShareMemory = () => self.crossOriginIsolated && typeof SharedArrayBuffer === 'function';
 
 export class Engine {
-  constructor({ onLine, onFailure, onBuild, onNote, setup }) {
-    Object.assign(this, { onLine, onFailure, onBuild, onNote, setup });
+  constructor({ onBuild, onNote, setup }) {
+    Object.assign(this, { onBuild, onNote, setup });
     this.lastId = 0;
+    this.searches = new Map();  // id -> { onInfo(line), onBest(uci), onFailure(message, restarted) }
     this.failures = 0;  // failures since the engine last printed a line
     this.start();
   }
@@ -30,6 +36,7 @@ export class Engine {
   start() {
     const shared = canShareMemory();
     this.counter = shared ? new Int32Array(new SharedArrayBuffer(4)) : null;
+    this.sent = new Map();  // option name -> the value this worker has
     this.worker = new Worker('engine-worker.js');
     this.worker.onmessage = ({ data }) => {
       if (data.failed) this.onNote(data.failed);
@@ -37,7 +44,14 @@ export class Engine {
       else if (data.error) console.error(`engine: ${data.line}`);
       else {
         this.failures = 0;
-        this.onLine(data.id, data.line);
+        const owner = this.searches.get(data.id);
+        if (!owner) return;
+        if (data.line.startsWith('bestmove ')) {
+          this.searches.delete(data.id);
+          owner.onBest(data.line.split(' ')[1]);
+        } else {
+          owner.onInfo(data.line);
+        }
       }
     };
     this.worker.onerror = (event) => {
@@ -45,16 +59,40 @@ export class Engine {
       this.worker.terminate();
       const restart = ++this.failures === 1;
       if (restart) this.start();
-      this.onFailure(event.message, restart);
+      const owners = [...this.searches.values()];
+      this.searches.clear();
+      for (const owner of owners) owner.onFailure(event.message, restart);
     };
     this.worker.postMessage({ init: { cancel: this.counter ? this.counter.buffer : null, threads: shared } });
     this.send('uci');
-    for (const line of this.setup()) this.send(line);
+    this.options(this.setup());
   }
 
   send(line) {
     this.worker.postMessage({ id: ++this.lastId, line });
     return this.lastId;
+  }
+
+  // Sends `setoption` for each { name: value } whose value changed.
+  options(values) {
+    for (const [name, value] of Object.entries(values)) {
+      if (this.sent.get(name) === String(value)) continue;
+      this.sent.set(name, String(value));
+      this.send(`setoption name ${name} value ${value}`);
+    }
+  }
+
+  // Starts a search: the position line, then goLine; returns its id.
+  go(positionLine, goLine, owner) {
+    this.send(positionLine);
+    const id = this.send(goLine);
+    this.searches.set(id, owner);
+    return id;
+  }
+
+  // Stops search `id` if it still runs; its lines, bestmove included, are dropped.
+  stop(id) {
+    if (this.searches.delete(id)) this.cancel(id);
   }
 
   // Stops the search started by command `id` (and anything before it).

@@ -6,13 +6,17 @@ import { Chess } from 'chess.js';
 export const colorOf = (turn) => (turn === 'w' ? 'white' : 'black');
 export const uciOf = (m) => m.from + m.to + (m.promotion || '');
 
-// [result, reason] once the rules end the game, else null.
+// [result, reason, termination] once the rules end the game, else null.
 export function result(game) {
-  if (game.isCheckmate()) return game.turn() === 'w' ? ['0-1', 'Checkmate: Black wins'] : ['1-0', 'Checkmate: White wins'];
-  if (game.isStalemate()) return ['1/2-1/2', 'Draw by stalemate'];
-  if (game.isInsufficientMaterial()) return ['1/2-1/2', 'Draw: neither side can mate (insufficient material)'];
-  if (game.isThreefoldRepetition()) return ['1/2-1/2', 'Draw by threefold repetition'];
-  if (game.isDrawByFiftyMoves()) return ['1/2-1/2', 'Draw by the fifty-move rule'];
+  if (game.isCheckmate()) {
+    return [game.turn() === 'w' ? '0-1' : '1-0', `Checkmate: ${game.turn() === 'w' ? 'Black' : 'White'} wins`, 'checkmate'];
+  }
+  if (game.isStalemate()) return ['1/2-1/2', 'Draw by stalemate', 'stalemate'];
+  if (game.isInsufficientMaterial()) {
+    return ['1/2-1/2', 'Draw: neither side can mate (insufficient material)', 'insufficient material'];
+  }
+  if (game.isThreefoldRepetition()) return ['1/2-1/2', 'Draw by threefold repetition', 'threefold repetition'];
+  if (game.isDrawByFiftyMoves()) return ['1/2-1/2', 'Draw by the fifty-move rule', 'fifty-move rule'];
   return null;
 }
 

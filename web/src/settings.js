@@ -16,9 +16,6 @@ export function store(key, value) {
   } catch {}  // not kept, still used
 }
 
-export const threadsLine = (threads) => `setoption name Threads value ${threads}`;
-export const hashLine = (mb) => `setoption name Hash value ${mb}`;
-
 // Threads offered: 1 to the cores the browser reports with the threaded
 // build, 1 with the one-thread build.
 export const threadChoices = (build, cores) => (build === 'threads' ? Math.max(1, cores || 1) : 1);
@@ -32,14 +29,17 @@ export function offerThreads(select, build) {
 }
 
 // The Hash select shows the stored size, or 16 MB for none or one the page
-// no longer offers; each select sends its option line when changed.
-export function bindEngineOptions(threads, hash, send) {
+// no longer offers; each select, when changed, is kept and passed to
+// setOption(name, value) as the engine's option.
+export function bindEngineOptions(threads, hash, setOption) {
   hash.value = saved('hash') || '16';
   if (!hash.value) hash.value = '16';
-  for (const [select, key, line] of [[threads, 'threads', threadsLine], [hash, 'hash', hashLine]]) {
+  for (const [select, key, name] of [[threads, 'threads', 'Threads'], [hash, 'hash', 'Hash']]) {
     select.addEventListener('change', () => {
       store(key, select.value);
-      send(line(select.value));
+      setOption(name, select.value);
     });
   }
 }
+
+export const engineOptions = (threads, hash) => ({ Threads: threads.value, Hash: hash.value });

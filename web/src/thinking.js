@@ -55,13 +55,13 @@ export function sanLine(fen, moves) {
   return sans;
 }
 
-// The same variation numbered as in a game score: "15. Nf3 Nc6 16. d4",
+// Moves in SAN from `fen` numbered as in a game score: "15. Nf3 Nc6 16. d4",
 // or "15… Nc6 16. d4" when Black moves first.
-export function variationText(fen, moves) {
+export function numbered(fen, sans) {
   const [, turn, , , , full] = fen.split(' ');
   let [number, black] = [Number(full) || 1, turn === 'b'];
   const parts = [];
-  for (const san of sanLine(fen, moves)) {
+  for (const san of sans) {
     if (!black) parts.push(`${number}.`);
     else if (parts.length === 0) parts.push(`${number}…`);
     parts.push(san);
@@ -70,6 +70,9 @@ export function variationText(fen, moves) {
   }
   return parts.join(' ');
 }
+
+// A variation in UCI from `fen`, numbered in SAN.
+export const variationText = (fen, moves) => numbered(fen, sanLine(fen, moves));
 
 // The thinking line's summary: "Depth 12 · +0.35 · 1,234,567 nodes · 1.2 M nodes/s".
 export const summaryText = (info, whiteToMove) =>

@@ -41,7 +41,7 @@ async function openPage(url, { viewport = { width: 1200, height: 860 }, prepare,
   await page.goto(url);
   await waitForStatus(page, 'Your move');
   await buildOf(page);
-  if (time) await setTime(page, time);
+  if (time) await newGame(page, { time: `move:${time}` });
   return page;
 }
 
@@ -52,7 +52,17 @@ const fenOf = (page) => page.inputValue('#fen');
 const statusOf = (page) => page.textContent('#status');
 const clipboard = (page) => page.evaluate(() => navigator.clipboard.readText());
 const shot = (page, name) => page.screenshot({ path: join(shots, `${name}.png`) });
-const setTime = (page, ms) => page.selectOption('#movetime', String(ms));
+// A new game through the dialog; omitted choices stay as they are.
+async function newGame(page, { colour, strength, time, custom } = {}) {
+  await page.getByRole('button', { name: 'New game' }).click();
+  for (const [label, value] of [['Colour', colour], ['Strength', strength], ['Time control', time]]) {
+    if (value) await page.getByLabel(label).selectOption(value);
+  }
+  if (custom) await page.fill('#ng-custom', custom);
+  await page.getByRole('button', { name: 'Start' }).click();
+  if ((colour ?? 'white') === 'white') await waitForStatus(page, 'Your move');
+}
+const setTime = (page, ms) => newGame(page, { time: `move:${ms}` });
 const setUp = (page, fen) => page.fill('#fen', fen).then(() => page.click('text=Set up position'));
 // Waits until the user is to move again (or the game is over).
 const waitForReply = (page, timeout) => page.waitForFunction(
@@ -61,6 +71,7 @@ const waitForReply = (page, timeout) => page.waitForFunction(
 // The user moves from -> to on the board: two clicks, or a drag.
 async function userMove(page, from, to, drag = false) {
   const [a, b] = await page.evaluate((squares) => squares.map((sq) => {
+    document.getElementById('board').scrollIntoView({ block: 'nearest' });
     const box = document.querySelector('cg-board').getBoundingClientRect();
     const white = document.querySelector('.cg-wrap').classList.contains('orientation-white');
     const [file, rank] = [sq.charCodeAt(0) - 97, Number(sq[1]) - 1];
@@ -97,13 +108,13 @@ async function playAndExpectReply(page, from, to, { drag = false, moveTime }) {
 // the book: the position is back, no move of the stopped search appears, and
 // the next search answers within its own time.
 async function searchThenTakeBack(page, button) {
-  await page.click('#new-white');
+  await newGame(page, { colour: 'white', time: 'move:3000' });
   await setUp(page, 'r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP3PPP/R2QKB1R w KQ - 0 8');
   const expected = button === '#takeback' ? await fenOf(page) : new Chess().fen();
-  await setTime(page, 3000);
   await userMove(page, 'f1', 'd3');
   await page.waitForFunction(() => document.getElementById('think-summary').textContent.startsWith('Depth'));
-  await page.click(button);
+  if (button === '#takeback') await page.click(button);
+  else await newGame(page, { colour: 'white', time: 'move:3000' });
   assert.equal(await fenOf(page), expected, `${button} during a search restores the position`);
   await page.waitForTimeout(3500);  // past the end of the stopped search
   assert.equal(await fenOf(page), expected, 'no move of the stopped search was played');
@@ -135,8 +146,8 @@ test('isolated, the threaded engine with Threads 2 and Hash 32: a game by drag a
   await page.waitForTimeout(300);  // the last move's animation
   await shot(page, 'game-in-progress');
   // A position out of the book, where the engine has to search.
-  await setUp(page, 'r1bqk2r/pppp1ppp/2n2n2/2b1p3/2B1P3/3P1N2/PPP2PPP/RNBQK2R w KQkq - 1 5');
   await setTime(page, 1000);
+  await setUp(page, 'r1bqk2r/pppp1ppp/2n2n2/2b1p3/2B1P3/3P1N2/PPP2PPP/RNBQK2R w KQkq - 1 5');
   const position = await fenOf(page);
   await playAndExpectReply(page, 'c2', 'c3', { moveTime: 1000 });
   const options = ['setoption name Threads value 2', 'setoption name Hash value 32'];
@@ -152,7 +163,7 @@ test('isolated, the threaded engine with Threads 2 and Hash 32: a game by drag a
   await page.waitForFunction((o) => o.every((l) => self.sent.includes(l)), options);
 });
 
-test('without isolation, the one-thread engine, restarted by a take-back or new game in a search; installable; then offline', async () => {
+test('without isolation, the one-thread engine, restarted by a take-back or a new game in a search; installable; then offline', async () => {
   const url = await serveSite('--no-isolation');  // a static host that sends no isolation headers
   const server = servers.at(-1);
   const page = await openPage(url);  // a first visit: no service worker yet
@@ -160,7 +171,7 @@ test('without isolation, the one-thread engine, restarted by a take-back or new 
   assert.equal(await buildOf(page), 'single', 'the one-thread build started');
   assert.deepEqual(await page.$$eval('#threads option', (o) => o.map((x) => x.value)), ['1'], 'one thread is offered');
   await searchThenTakeBack(page, '#takeback');
-  await searchThenTakeBack(page, '#new-white');
+  await searchThenTakeBack(page, 'New game');
   await page.evaluate(() => navigator.serviceWorker.ready);
   const cdp = await page.context().newCDPSession(page);
   assert.deepEqual((await cdp.send('Page.getAppManifest')).errors, [], 'the manifest has no errors');
@@ -189,10 +200,14 @@ test('without isolation, the one-thread engine, restarted by a take-back or new 
 test('keyboard, a mate in two from a FEN and its PGN, the thinking line, a bad FEN, a promotion, a stalemate', async () => {
   const page = await openPage(isolatedUrl);
   const focused = () => page.evaluate(() => document.activeElement.id);
-  for (let i = 0; i < 20 && (await focused()) !== 'new-black'; ++i) await page.keyboard.press('Tab');
-  assert.equal(await focused(), 'new-black', 'Tab reaches the buttons');
+  for (let i = 0; i < 20 && (await focused()) !== 'new-game'; ++i) await page.keyboard.press('Tab');
+  assert.equal(await focused(), 'new-game', 'Tab reaches the buttons');
+  await page.keyboard.press('Enter');  // the dialog opens with Colour focused
+  assert.equal(await focused(), 'ng-colour', 'the dialog takes the focus');
+  await page.keyboard.press('ArrowDown');  // White -> Black
+  for (let i = 0; i < 6 && (await focused()) !== 'ng-start'; ++i) await page.keyboard.press('Tab');
   await page.keyboard.press('Enter');
-  assert.ok(await page.locator('.cg-wrap.orientation-black').count(), 'Enter starts a game as Black');
+  assert.ok(await page.locator('.cg-wrap.orientation-black').count(), 'the keyboard starts a game as Black');
   await waitForReply(page, 10000);
   assert.equal((await fenOf(page)).split(' ')[1], 'b', 'TORLO (White) moved first');
   await page.focus('#flip');
@@ -234,8 +249,7 @@ test('keyboard, a mate in two from a FEN and its PGN, the thinking line, a bad F
   for (const pv of pvs) if (pv) assert.match(pv, /^15\. [KQRBN]?[a-h]?[1-8]?x?[a-h][1-8]/, pv);
 
   // A bad FEN is refused with a note and changes nothing.
-  await page.click('#new-white');
-  await setTime(page, 500);
+  await newGame(page, { colour: 'white', time: 'move:500' });
   await playAndExpectReply(page, 'e2', 'e4', { moveTime: 500 });
   const [fen, moves] = [await fenOf(page), await page.textContent('#moves')];
   for (const bad of ['8/8/8/8 w - - 0 1', 'rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR x KQkq - 0 1', 'hello']) {
@@ -248,6 +262,22 @@ test('keyboard, a mate in two from a FEN and its PGN, the thinking line, a bad F
   }
   await page.fill('#fen', fen);
   await playAndExpectReply(page, 'd2', 'd4', { moveTime: 500 });
+
+  // Typed moves: SAN and coordinates play, an illegal or ambiguous one is
+  // refused with its reason; each move is announced in words.
+  await setUp(page, 'r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3');
+  await page.getByLabel('Move', { exact: true }).fill('Ng5');
+  await page.keyboard.press('Enter');
+  await page.waitForFunction(() => document.getElementById('moves').textContent.includes('Ng5'));
+  assert.equal(await page.textContent('#announce'), 'White knight f3 to g5.', 'the move is announced');
+  await waitForReply(page, 10000);
+  for (const [typed, message] of [['Ke3', 'Illegal move: Ke3'], ['castle', 'Not a move: castle']]) {
+    const before = await fenOf(page);
+    await page.getByLabel('Move', { exact: true }).fill(typed);
+    await page.keyboard.press('Enter');
+    assert.equal(await page.textContent('#note'), message, `${typed} is refused`);
+    assert.equal(await fenOf(page), before, `${typed} changes nothing`);
+  }
 
   // A promotion through the chooser: cancelled first, then a knight.
   await setUp(page, '8/P6k/8/8/8/8/6KP/8 w - - 0 1');
@@ -283,10 +313,10 @@ const handle = self.onmessage; self.onmessage = (e) => { if (faked && e.data.lin
     const response = await route.fetch();  // its headers too: an isolated page's worker needs them
     await route.fulfill({ response, body: (await response.text()) + code });
   }, { times: 1 });
-  const page = await openPage(isolatedUrl, { viewport: { width: 390, height: 844 }, time: 500, prepare: faulty });
+  const page = await openPage(isolatedUrl, { viewport: { width: 375, height: 812 }, time: 500, prepare: faulty });
   assert.ok(await page.evaluate(() => {
     const { clientWidth, scrollWidth } = document.documentElement;
-    return scrollWidth <= clientWidth && [...document.querySelectorAll('button:not(dialog button), select, #fen, #board')]
+    return scrollWidth <= clientWidth && [...document.querySelectorAll('button:not(dialog button), select:not(dialog select), input:not(dialog input), #board, .clock')]
       .every((e) => e.getBoundingClientRect().right <= clientWidth && e.getBoundingClientRect().left >= 0);
   }), 'nothing sticks out sideways');
   await userMove(page, 'd2', 'd4');
@@ -302,6 +332,107 @@ const handle = self.onmessage; self.onmessage = (e) => { if (faked && e.data.lin
   assert.match(await page.textContent('#note'), /^The engine stopped \(.*simulated fault\) and was restarted\./);
   await playAndExpectReply(page, 'g1', 'f3', { drag: true, moveTime: 500 });
   await shot(page, 'phone');
+});
+
+const clocks = (page) => Promise.all(['#clock-top', '#clock-bottom'].map((c) => page.textContent(c)));
+const seconds = (text) => text.split(' · ').at(-1).split(':').reduce((t, part) => t * 60 + Number(part), 0);
+const gamesList = (page) => page.$$eval('#games-list .game-title', (items) => items.map((i) => i.textContent));
+
+test('clocks: a 1+0 game at Elo 800 where the engine\'s clock runs and the user\'s flag falls, kept in Games over a reload; a 3+2 game restored after a reload', async () => {
+  const page = await openPage(isolatedUrl, { prepare: (context) => context.addInitScript(() => {
+    const [post, sent] = [Worker.prototype.postMessage, (self.sent = [])];
+    Worker.prototype.postMessage = function send(m) { if (m.line) sent.push(m.line); return post.call(this, m); };
+  }) });
+  await newGame(page, { colour: 'white', strength: '800', time: 'clock:1+0' });
+  assert.equal(await page.locator('[role="timer"]').count(), 2, 'two clocks');
+  const [top, bottom] = await clocks(page);  // White's clock runs from the start
+  assert.ok(top === 'Black · TORLO 800 · 1:00' && /^White · You · (1:00|0:59)$/.test(bottom), `${top} | ${bottom}`);
+  await playAndExpectReply(page, 'e2', 'e4', { moveTime: 3000 });
+  const engineLeft = seconds((await clocks(page))[0]);
+  assert.ok(engineLeft < 60, `the engine's clock ran: ${engineLeft} s left`);
+  const go = (await page.evaluate(() => self.sent)).filter((l) => l.startsWith('go ')).at(-1);
+  assert.match(go, /^go wtime \d+ btime \d+ winc 0 binc 0$/, 'the engine manages its own time');
+  assert.ok((await page.evaluate(() => self.sent)).includes('setoption name UCI_Elo value 800'), 'the level was sent');
+  await page.clock.install();  // time runs on as usual, until the test moves it a minute on
+  await page.clock.fastForward('01:01');
+  await waitForStatus(page, 'White\'s time ran out');
+  assert.equal(await statusOf(page), 'White\'s time ran out: Black wins (0-1)');
+  assert.match((await clocks(page))[1], /0:00\.0$/, 'the user\'s clock shows no time');
+  await shot(page, 'flag-fall');
+  await page.getByRole('button', { name: 'Games' }).click();
+  const listed = await gamesList(page);
+  assert.equal(listed.length, 1, 'the game is in the list');
+  assert.match(listed[0], /you White v TORLO 800 · 0-1 \(time forfeit\) · 1\+0$/);
+  await page.reload();
+  await page.waitForFunction(() => document.getElementById('status').textContent.includes('time ran out'));
+  await page.getByRole('button', { name: 'Games' }).click();
+  await page.waitForFunction(() => document.querySelectorAll('#games-list li').length === 1);
+  assert.deepEqual(await gamesList(page), listed, 'the list survives a reload');
+
+  // A 3+2 game at Elo 1200: after a reload the same position, moves, clocks and level.
+  await newGame(page, { colour: 'black', strength: '1200', time: 'clock:3+2' });
+  await waitForStatus(page, 'Your move');
+  await playAndExpectReply(page, 'e7', 'e5', { moveTime: 6000 });
+  await page.waitForTimeout(1000);
+  const before = { fen: await fenOf(page), moves: await page.textContent('#moves'), clocks: await clocks(page) };
+  await page.reload();
+  await waitForStatus(page, 'Your move');
+  const after = { fen: await fenOf(page), moves: await page.textContent('#moves'), clocks: await clocks(page) };
+  assert.deepEqual([after.fen, after.moves], [before.fen, before.moves], 'the same position and moves');
+  assert.match(after.clocks[0], /^White · TORLO 1200 · /, 'the same level');
+  assert.equal(after.clocks[0], before.clocks[0], 'the engine\'s clock is as it was');
+  const [was, is] = [seconds(before.clocks[1]), seconds(after.clocks[1])];
+  assert.ok(is <= was && is > was - 2, `the user's clock went on from ${was} s, not counting the reload: ${is} s`);
+});
+
+test('import: text that is not a game is refused; a game with a hung queen reviewed; the analysis board with 3 lines', async () => {
+  const page = await openPage(isolatedUrl);
+  const fen = await fenOf(page);
+  await page.getByRole('button', { name: 'Import PGN' }).click();
+  await page.fill('#import-text', 'Dear diary, today I played chess.');
+  await page.getByRole('button', { name: 'Open' }).click();
+  assert.match(await page.textContent('#import-error'), /^Not a game/, 'the text is refused with its reason');
+  assert.ok(await page.isVisible('#import-dialog'), 'the dialog stays open');
+  await page.keyboard.press('Escape');
+  assert.equal(await fenOf(page), fen, 'nothing changed');
+
+  // Black hangs the queen to the knight; the review must find it.
+  const pgn = '[White "A"]\n[Black "B"]\n\n1. e4 e5 2. Nf3 Nc6 3. Bc4 Qh4 4. Nxh4 Nf6 5. d3 Bc5 *\n';
+  await page.getByRole('button', { name: 'Import PGN' }).click();
+  await page.fill('#import-text', pgn);
+  await page.getByRole('button', { name: 'Open' }).click();
+  await page.getByRole('button', { name: 'Review' }).click();
+  await page.waitForSelector('#review-flags li', { timeout: 60000 });
+  const flags = await page.$$eval('#review-flags button', (b) => b.map((x) => x.textContent));
+  assert.ok(flags.some((f) => /^3… Qh4\?\? blunder, better /.test(f)), `Qh4 is a blunder: ${flags}`);
+  assert.ok(flags.every((f) => !/^4\. Nxh4/.test(f)), 'taking the queen is not flagged');
+  const accuracy = (await page.textContent('#review-accuracy')).match(/White ([\d.]+) %, Black ([\d.]+) %/);
+  assert.ok(accuracy && Number(accuracy[1]) > Number(accuracy[2]), `White played better: ${accuracy}`);
+  assert.ok(await page.isVisible('#review-chart canvas'), 'the graph is drawn');
+  await page.click('#review-flags button >> text=Qh4');
+  assert.match(await page.textContent('#review-line'), /^Qh4 is a blunder\. Better: 3… \S+/);
+  assert.equal(await page.locator('svg.cg-shapes g line').count(), 2, 'the better move and the move played as arrows');
+  await page.waitForTimeout(300);
+  await shot(page, 'review');
+
+  // The analysis board from the position before Qh4, with 3 lines.
+  await page.getByRole('button', { name: 'Analyse' }).click();
+  await page.waitForFunction(() => document.querySelectorAll('#analysis-lines li').length === 3
+    && /^Depth ([5-9]|\d\d)/.test(document.getElementById('analysis-stats').textContent));
+  const lines = await page.$$eval('#analysis-lines li', (l) => l.map((x) => x.textContent));
+  for (const line of lines) assert.match(line, /^[+-]\d+\.\d\d 3… [KQRBN]?[a-h]?[1-8]?x?[a-h][1-8]/, line);
+  assert.equal(new Set(lines.map((l) => l.split(' ')[2])).size, 3, 'three different first moves');
+  assert.equal(await page.locator('svg.cg-shapes g line').count(), 3, 'an arrow for each line');
+  assert.match(await page.getAttribute('#eval-bar', 'aria-label'), /^Evaluation: [+-]\d/);
+  await shot(page, 'analysis');
+  const start = await fenOf(page);
+  await userMove(page, 'g8', 'f6');  // a variation on the board, then back
+  await page.waitForFunction((f) => document.getElementById('fen').value !== f, start);
+  await page.click('#takeback');
+  assert.equal(await fenOf(page), start, 'take-back returns to the position analysed');
+  await page.getByRole('button', { name: 'Close analysis' }).click();
+  await page.getByRole('button', { name: 'Back to the game' }).click();
+  assert.equal(await fenOf(page), fen, 'back to the game in progress');
 });
 
 test('the browser console stayed free of errors', () => {
