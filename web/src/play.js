@@ -12,10 +12,10 @@ import { colorOf, movesOf, pgnDate, positionCommand, renderMoves, replay, result
   from './game.js';
 import { moveInWords, parseTypedMove } from './move-text.js';
 import { levelName, pgnTimeControl, timeControlText } from './newgame.js';
+import { STATE_VERSION } from './saved-game.js';
 import { parseInfo, summaryText, uciMove, variationText } from './thinking.js';
 
 const $ = (id) => document.getElementById(id);
-export const STATE_VERSION = 1;
 // The engine accepts a draw offered after move 30 when its own score is
 // within this many centipawns of equality.
 const DRAW_MARGIN_CP = 25;
