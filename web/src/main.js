@@ -21,7 +21,8 @@ import './style.css';
 
 const $ = (id) => document.getElementById(id);
 const note = (text) => { $('note').textContent = text; };
-const report = reportOnce(note);
+// Storage refused (private mode, a full disk) is told once, on a line of its own that stays.
+const report = reportOnce((text) => { $('storage-note').textContent = text; });
 const options = () => engineOptions($('threads'), $('hash'));
 
 // Until the worker has started a build, the page offers the threads its

@@ -6,6 +6,7 @@
 //   CHROMIUM        the browser (default /usr/bin/chromium)
 import { after, afterEach, before, test } from 'node:test';
 import assert from 'node:assert/strict';
+import { readFileSync } from 'node:fs';
 import { join, resolve } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { Chess } from 'chess.js';
@@ -271,6 +272,7 @@ test('keyboard, a mate in two from a FEN and its PGN, the thinking line, a bad F
   await page.waitForFunction(() => document.getElementById('moves').textContent.includes('Ng5'));
   assert.equal(await page.textContent('#announce'), 'White knight f3 to g5.', 'the move is announced');
   await waitForReply(page, 10000);
+  await shot(page, 'typed-move');
   for (const [typed, message] of [['Ke3', 'Illegal move: Ke3'], ['castle', 'Not a move: castle']]) {
     const before = await fenOf(page);
     await page.getByLabel('Move', { exact: true }).fill(typed);
@@ -293,6 +295,14 @@ test('keyboard, a mate in two from a FEN and its PGN, the thinking line, a bad F
   assert.match(await fenOf(page), /^N7\//, 'the pawn became a knight');
   await waitForReply(page, 10000);
   assert.match(await page.textContent('#moves'), /a8=N \S+/, 'the engine answered the promotion');
+
+  // A draw offer: declined before move 30; after it, taken in an equal ending once the engine has a score.
+  await page.getByRole('button', { name: 'Offer draw' }).click();
+  assert.equal(await page.textContent('#note'), 'TORLO declines the draw before move 30.');
+  await setUp(page, '8/5k2/8/3r4/8/8/2R2K2/8 w - - 10 60');
+  await playAndExpectReply(page, 'c2', 'c7', { moveTime: 500 });
+  await page.getByRole('button', { name: 'Offer draw' }).click();
+  assert.equal(await statusOf(page), 'Draw agreed (½-½)');
 
   // A stalemate is announced as a draw.
   await setUp(page, 'k7/8/1Q6/8/8/8/8/7K w - - 0 1');
@@ -368,6 +378,12 @@ test('clocks: a 1+0 game at Elo 800 where the engine\'s clock runs and the user\
   await page.getByRole('button', { name: 'Games' }).click();
   await page.waitForFunction(() => document.querySelectorAll('#games-list li').length === 1);
   assert.deepEqual(await gamesList(page), listed, 'the list survives a reload');
+  await shot(page, 'games-list');
+  const [download] = await Promise.all([page.waitForEvent('download'), page.getByRole('button', { name: 'Export all' }).click()]);
+  const exported = new Chess();
+  exported.loadPgn(readFileSync(await download.path(), 'utf8'));
+  assert.deepEqual([exported.history()[0], exported.getHeaders().Result, exported.getHeaders().Termination,
+    exported.getHeaders().TimeControl, exported.getHeaders().Black], ['e4', '0-1', 'time forfeit', '60+0', 'TORLO 800']);
 
   // A 3+2 game at Elo 1200: after a reload the same position, moves, clocks and level.
   await newGame(page, { colour: 'black', strength: '1200', time: 'clock:3+2' });
@@ -383,16 +399,29 @@ test('clocks: a 1+0 game at Elo 800 where the engine\'s clock runs and the user\
   assert.equal(after.clocks[0], before.clocks[0], 'the engine\'s clock is as it was');
   const [was, is] = [seconds(before.clocks[1]), seconds(after.clocks[1])];
   assert.ok(is <= was && is > was - 2, `the user's clock went on from ${was} s, not counting the reload: ${is} s`);
+  await shot(page, 'restored');
+  await page.getByRole('button', { name: 'Games' }).click();
+  await page.getByRole('button', { name: /^Delete / }).click();
+  await page.waitForSelector('#games-empty:not([hidden])');
 });
 
-test('import: text that is not a game is refused; a game with a hung queen reviewed; the analysis board with 3 lines', async () => {
-  const page = await openPage(isolatedUrl);
+test('storage refused is told once; import: text that is not a game is refused; a hung queen reviewed; the analysis board', async () => {
+  const refuse = (context) => context.addInitScript(() => {  // as a private window with no storage at all
+    Storage.prototype.setItem = () => { throw new DOMException('no storage', 'QuotaExceededError'); };
+    IDBFactory.prototype.open = () => { throw new DOMException('no storage', 'InvalidStateError'); };
+  });
+  const page = await openPage(isolatedUrl, { prepare: refuse, time: 500 });
+  const told = await page.textContent('#storage-note');
+  assert.match(told, /^This browser does not keep [^.]*\.$/, 'the first refusal is told, in one sentence');
+  await playAndExpectReply(page, 'e2', 'e4', { moveTime: 500 });
+  assert.equal(await page.textContent('#storage-note'), told, 'the game went on under the same one line');
   const fen = await fenOf(page);
   await page.getByRole('button', { name: 'Import PGN' }).click();
   await page.fill('#import-text', 'Dear diary, today I played chess.');
   await page.getByRole('button', { name: 'Open' }).click();
   assert.match(await page.textContent('#import-error'), /^Not a game/, 'the text is refused with its reason');
   assert.ok(await page.isVisible('#import-dialog'), 'the dialog stays open');
+  await shot(page, 'import-refused');
   await page.keyboard.press('Escape');
   assert.equal(await fenOf(page), fen, 'nothing changed');
 
