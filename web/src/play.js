@@ -423,6 +423,8 @@ export function takeBack() {
 export function pause() {
   if (paused) return;
   paused = true;
+  for (const id of ['clock-top', 'clock-bottom']) $(id).hidden = true;  // this game's clocks, shown again on resume
+  board.relayout();
   const kind = search?.kind;
   stopSearch();
   if (kind === 'hint') hint = null;

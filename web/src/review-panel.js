@@ -66,7 +66,9 @@ export function showPly(ply) {
   }
   board.show(shown, null, arrows);
   $('fen').value = shown.fen();
-  const { White = '?', Black = '?', Result = '*' } = viewed.game.getHeaders();
+  const headers = viewed.game.getHeaders();
+  const name = (tag) => (headers[tag] && headers[tag] !== '?' ? headers[tag] : tag);
+  const [White, Black, Result] = [name('White'), name('Black'), headers.Result || '*'];
   const m = shown.history({ verbose: true }).at(-1);
   const last = m ? ` after ${m.before.split(' ')[5]}${m.color === 'w' ? '.' : '…'} ${m.san}` : ' at the start';
   $('status').textContent = `${White} – ${Black} (${Result.replaceAll('1/2', '½')})${last}.`;

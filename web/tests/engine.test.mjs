@@ -4,6 +4,7 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { Chess } from 'chess.js';
+import { LEVELS } from '../src/newgame.js';
 import { loadEngine } from './wasm-engine.mjs';
 
 const engine = await loadEngine();
@@ -16,8 +17,11 @@ test('it starts as the console program does, with its book, and bench searches t
   assert.ok(out.includes('Nodes searched: 3515158'), out.join('\n'));
 });
 
-test('UCI: a book move from the start, a move searched for its movetime from a FEN', () => {
-  assert.equal(engine.line('uci').at(-1), 'uciok');
+test('UCI: the strengths the page offers are the engine\'s; a book move from the start, a move searched for its movetime', () => {
+  const uci = engine.line('uci');
+  assert.equal(uci.at(-1), 'uciok');
+  const [, min, max] = uci.find((l) => l.startsWith('option name UCI_Elo ')).match(/min (\d+) max (\d+)/).map(Number);
+  assert.deepEqual([LEVELS[0], LEVELS.at(-1)], [min, max - 100], 'the levels run from the lowest to below full strength');
   engine.line('position startpos');
   const book = engine.line('go movetime 300');
   assert.equal(book.at(-2), 'info string book move');
