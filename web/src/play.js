@@ -123,7 +123,7 @@ export const saveNow = () => paused || save();
 
 function engineOptions(kind) {
   const limit = kind === 'move' && level !== null;
-  engine.options({ MultiPV: 1, UCI_LimitStrength: limit, ...(limit ? { UCI_Elo: level } : {}) });
+  engine.options({ MultiPV: 1, OwnBook: true, UCI_LimitStrength: limit, ...(limit ? { UCI_Elo: level } : {}) });
 }
 
 function goLine(kind) {
@@ -395,6 +395,10 @@ export function restore(saved) {
   clock = saved.clock;
   if (clock && inProgress()) startClock(clock, game.turn(), Date.now());
   paused = false;
+  if (outcome() && !recorded) {  // the page closed before the end was kept
+    finish();
+    return true;
+  }
   refresh();
   if (!userToMove() && inProgress()) think('move');
   refresh();

@@ -1,7 +1,7 @@
 // A game shown for study: a finished game, one from the games list or an
 // imported PGN, stepped through move by move, and its review. The review
 // has the engine analyse every position with a fixed node budget, one
-// thread, no book and a cleared table, so that the same game always gets
+// thread, no book and a cleared table of one size, so that the same game always gets
 // the same review; it shows the evaluation graph, each side's accuracy,
 // its inaccuracies, mistakes and blunders, and for a flagged move the
 // better move as an arrow and its line in SAN.
@@ -88,7 +88,7 @@ export async function startReview() {
   const mine = viewed;
   $('review-progress-row').hidden = false;
   $('review-progress').value = 0;
-  engine.options({ ...engineOptions(), Threads: 1, MultiPV: 1, UCI_LimitStrength: false, OwnBook: false });
+  engine.options({ ...engineOptions(), Threads: 1, Hash: 16, MultiPV: 1, UCI_LimitStrength: false, OwnBook: false });
   engine.send('ucinewgame');
   let outcome = null;
   try {
