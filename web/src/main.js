@@ -49,6 +49,7 @@ play.init({
   announce: (text) => { $('announce').textContent = text; },
   save: (state) => saveCurrent(state) || report('This browser does not keep the game in progress (storage is unavailable or full).'),
   finished: (record) => keepGame(record),
+  changed: () => updateControls(),
 });
 initAnalysis({ engine, board, engineOptions: options });
 initReview({ engine, board, engineOptions: options });
@@ -66,6 +67,7 @@ function backToPlay() {
 function updateControls() {
   const study = analysing() || isViewing();
   for (const id of ['resign', 'draw', 'hint']) if (study) $(id).disabled = true;
+  if (isViewing() && !analysing()) $('takeback').disabled = true;  // a game shown for study is not changed
   $('move-input').disabled = study || $('move-input').disabled;
   $('review').disabled = analysing() || (!isViewing() && !(play.isOver() && play.currentGame().history().length));
   $('analyse').disabled = analysing();
@@ -125,15 +127,14 @@ $('new-game').addEventListener('click', async () => {
   play.newGame(choice);
   updateControls();
 });
-$('resign').addEventListener('click', () => { play.resign(); updateControls(); });
-$('draw').addEventListener('click', () => { play.offerDraw(); updateControls(); });
+$('resign').addEventListener('click', play.resign);
+$('draw').addEventListener('click', play.offerDraw);
 $('takeback').addEventListener('click', () => (analysing() ? analysisTakeBack() : play.takeBack()));
 $('flip').addEventListener('click', () => { board.flip(); play.refresh(); });
 $('hint').addEventListener('click', () => play.hintSearch());
 $('move-form').addEventListener('submit', (event) => {
   event.preventDefault();
   if (play.typedMove($('move-input').value)) $('move-input').value = '';
-  updateControls();
 });
 $('review').addEventListener('click', () => (isViewing() ? startReview().then(updateControls) : showGame(play.currentGame(), true)));
 $('review-close').addEventListener('click', backToPlay);
@@ -163,7 +164,6 @@ document.addEventListener('keydown', (event) => {
   if (event.key === 'ArrowLeft') stepPly(-1);
   else if (event.key === 'ArrowRight') stepPly(1);
 });
-document.addEventListener('click', () => updateControls(), { capture: false });
 
 const saved = loadCurrent();
 if (!saved || !play.restore(saved)) {

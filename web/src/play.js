@@ -6,6 +6,7 @@
 //   finished(record)   a game that has just ended, for the games list
 //   announce(text)     a move in words, for the aria-live region
 //   note(text)         a one-line message under the board
+//   changed()          the game's state was shown again (the page's other buttons follow it)
 import { Chess, DEFAULT_POSITION } from 'chess.js';
 import { flagged, formatClock, lowTime, newClock, pressClock, startClock, stopClock, timeLeft } from './clock.js';
 import { colorOf, movesOf, pgnDate, positionCommand, renderMoves, replay, result, startOf, takeBackPlies }
@@ -104,6 +105,7 @@ export function refresh() {
   if (over) game.setHeader('Termination', over[2]);
   $('status').textContent = status();
   renderClocks(Date.now());
+  hooks.changed();
 }
 
 // What a reload needs to show this game again exactly. The clock is kept

@@ -428,7 +428,8 @@ test('storage refused is told once; import: text that is not a game is refused; 
   // Black hangs the queen to the knight; the review must find it.
   const pgn = '[White "A"]\n[Black "B"]\n\n1. e4 e5 2. Nf3 Nc6 3. Bc4 Qh4 4. Nxh4 Nf6 5. d3 Bc5 *\n';
   await page.getByRole('button', { name: 'Import PGN' }).click();
-  await page.fill('#import-text', pgn);
+  await page.setInputFiles('#import-file', { name: 'hung-queen.pgn', mimeType: 'text/plain', buffer: Buffer.from(pgn) });
+  await page.waitForFunction(() => document.getElementById('import-text').value.includes('Qh4'));  // loaded from the file
   await page.getByRole('button', { name: 'Open' }).click();
   await page.getByRole('button', { name: 'Review' }).click();
   await page.waitForSelector('#review-flags li', { timeout: 60000 });
