@@ -149,6 +149,7 @@ function showSummary(mine, evals) {
     item.append(button);
     return item;
   }));
+  mine.chart?.destroy();  // a review run again draws a new graph
   mine.chart = createEvalChart($('review-chart'), { onSelect: showPly });
   mine.chart.update({ evals, judgements: [null, ...summary.moves.map((m) => m.judgement)],
     labels: ['start', ...summary.moves.map((m) => `${m.moveNumber}${m.color === 'w' ? '.' : '…'}`)] });

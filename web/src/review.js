@@ -38,13 +38,13 @@ export async function reviewGame({ startFen, moves, nodes, analyse, onProgress =
     if (i > 0) play(chess, moves[i - 1]);
     const white = chess.turn() === 'w' ? 1 : -1;
     if (chess.isGameOver()) {
-      evals.push(white * endedScore(chess));
+      evals.push(white * endedScore(chess) || 0);  // a level position is 0, not -0, from either side
       best.push(null);
     } else {
       if (cancelled()) return null;
       const { score, pv } = await analyse({ startFen, moves: moves.slice(0, i), nodes });
       if (cancelled()) return null;
-      evals.push(white * scoreCp(score));
+      evals.push(white * scoreCp(score) || 0);
       best.push(pv.length ? { uci: pv[0], line: sanLine(chess.fen(), pv) } : null);
     }
     onProgress(i + 1, moves.length + 1);

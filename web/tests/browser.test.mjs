@@ -439,6 +439,10 @@ test('storage refused is told once; import: text that is not a game is refused; 
   const accuracy = (await page.textContent('#review-accuracy')).match(/White ([\d.]+) %, Black ([\d.]+) %/);
   assert.ok(accuracy && Number(accuracy[1]) > Number(accuracy[2]), `White played better: ${accuracy}`);
   assert.ok(await page.isVisible('#review-chart canvas'), 'the graph is drawn');
+  const review = await page.textContent('#review-accuracy');
+  await page.getByRole('button', { name: 'Review' }).click();  // again: the same review
+  await page.waitForSelector('#review-progress-row[hidden]');
+  assert.equal(await page.textContent('#review-accuracy'), review, 'the same review every time');
   await page.click('#review-flags button >> text=Qh4');
   assert.match(await page.textContent('#review-line'), /^Qh4 is a blunder\. Better: 3… \S+/);
   assert.equal(await page.locator('svg.cg-shapes g line').count(), 2, 'the better move and the move played as arrows');

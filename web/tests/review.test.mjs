@@ -30,6 +30,22 @@ test('each side\'s accuracy weighs its moves by how much the chances swing aroun
   assert.deepEqual(summary.counts, { w: { inaccuracy: 1, mistake: 0, blunder: 1 }, b: { inaccuracy: 0, mistake: 1, blunder: 0 } });
 });
 
+test('the first window counts for the first moves, so each later move gets the window that ends at it', () => {
+  // 30 plies of knights out and back, level until Black's last move leaves
+  // White +100. Windows of 3 positions: Black's last move has (50, 50, W),
+  // W = winPercent(100) = 59.102589719, drop D = 9.102589719, accuracy
+  // A = 66.242363573, weight D * sqrt(2) / 3 = 4.291001945; its other 14
+  // moves 99.9999 with weight 0.5. Weighted mean 87.170777, harmonic mean
+  // 96.714156: Black 91.942466 (a window shifted by one would give 91.71).
+  const moves = Array.from({ length: 30 }, (_, i) => ['g1f3', 'g8f6', 'f3g1', 'f6g8'][i % 4]);
+  const evals = Array(31).fill(0);
+  evals[30] = 100;
+  const { accuracy, moves: judged } = summarise({ moves, evals, best: Array(31).fill(null) });
+  near(accuracy.b, 91.9424664660, 'Black');
+  near(accuracy.w, 99.9999, 'White');
+  assert.equal(judged[29].judgement, 'inaccuracy');
+});
+
 // A stand-in engine: the score for each position by its number of moves
 // (from the side to move's view), and a pv of the position's first move
 // in `pvs` or none.
