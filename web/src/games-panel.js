@@ -9,6 +9,7 @@ import { levelName } from './newgame.js';
 
 const $ = (id) => document.getElementById(id);
 let db = null;
+let opened = null;  // the opening of the database, awaited by a game that ends meanwhile
 let hooks = null;   // { open(game, review), copy(text, what), report(message), note(text) }
 
 export async function initGames(options) {
@@ -24,11 +25,8 @@ export async function initGames(options) {
     const file = $('import-file').files[0];
     if (file) $('import-text').value = await file.text();
   });
-  try {
-    db = await openGames();
-  } catch (error) {
-    hooks.report(error.message);
-  }
+  opened = openGames().then((games) => { db = games; }, (error) => hooks.report(error.message));
+  await opened;
   await render();
 }
 
@@ -41,6 +39,7 @@ function toggle() {
 
 // A finished game from the page: kept, and the list shown again.
 export async function keepGame(record) {
+  await opened;
   if (!db) return;
   try {
     await db.add(record);

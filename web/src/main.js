@@ -165,6 +165,7 @@ document.addEventListener('keydown', (event) => {
   else if (event.key === 'ArrowRight') stepPly(1);
 });
 
+initGames({ open: showGame, copy, report, note });  // first: a restored game that has ended goes to the list
 const saved = loadCurrent();
 if (!saved || !play.restore(saved)) {
   if (saved) clearCurrent();
@@ -173,4 +174,3 @@ if (!saved || !play.restore(saved)) {
 updateControls();
 addEventListener('pagehide', play.saveNow);
 document.addEventListener('visibilitychange', () => document.visibilityState === 'hidden' && play.saveNow());
-initGames({ open: showGame, copy, report, note });

@@ -88,6 +88,8 @@ export async function startReview() {
   const mine = viewed;
   $('review-progress-row').hidden = false;
   $('review-progress').value = 0;
+  $('review-accuracy').textContent = '';  // a review run again replaces the last one's figures
+  $('review-flags').replaceChildren();
   engine.options({ ...engineOptions(), Threads: 1, Hash: 16, MultiPV: 1, UCI_LimitStrength: false, OwnBook: false });
   engine.send('ucinewgame');
   let outcome = null;

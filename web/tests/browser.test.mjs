@@ -441,7 +441,7 @@ test('storage refused is told once; import: text that is not a game is refused; 
   assert.ok(await page.isVisible('#review-chart canvas'), 'the graph is drawn');
   const review = await page.textContent('#review-accuracy');
   await page.getByRole('button', { name: 'Review' }).click();  // again: the same review
-  await page.waitForSelector('#review-progress-row[hidden]');
+  await page.waitForSelector('#review-progress-row[hidden]', { state: 'attached' });
   assert.equal(await page.textContent('#review-accuracy'), review, 'the same review every time');
   await page.click('#review-flags button >> text=Qh4');
   assert.match(await page.textContent('#review-line'), /^Qh4 is a blunder\. Better: 3… \S+/);
