@@ -60,8 +60,13 @@ async function newGame(page, { colour, strength, time, custom } = {}) {
     if (value) await page.getByLabel(label).selectOption(value);
   }
   if (custom) await page.fill('#ng-custom', custom);
+  const white = (await page.getByLabel('Colour').inputValue()) === 'white';
+  // The game starts after the dialog's close event, later than the click
+  // returns: the FEN field is emptied first, and the new game writes it.
+  await page.$eval('#fen', (field) => { field.value = ''; });
   await page.getByRole('button', { name: 'Start' }).click();
-  if ((colour ?? 'white') === 'white') await waitForStatus(page, 'Your move');
+  await page.waitForFunction((white) => document.getElementById('fen').value !== ''
+    && (!white || document.getElementById('status').textContent.startsWith('Your move')), white);
 }
 const setTime = (page, ms) => newGame(page, { time: `move:${ms}` });
 const setUp = (page, fen) => page.fill('#fen', fen).then(() => page.click('text=Set up position'));
@@ -384,6 +389,10 @@ test('clocks: a 1+0 game at Elo 800 where the engine\'s clock runs and the user\
   exported.loadPgn(readFileSync(await download.path(), 'utf8'));
   assert.deepEqual([exported.history()[0], exported.getHeaders().Result, exported.getHeaders().Termination,
     exported.getHeaders().TimeControl, exported.getHeaders().Black], ['e4', '0-1', 'time forfeit', '60+0', 'TORLO 800']);
+  await page.getByRole('button', { name: /^Review / }).click();  // the game from the list, reviewed
+  await page.waitForFunction(() => /^Accuracy: White [\d.]+ %/.test(document.getElementById('review-accuracy').textContent));
+  assert.match(await statusOf(page), /^You – TORLO 800 \(0-1\) after 1… \S+\.$/, 'the listed game is shown');
+  await page.getByRole('button', { name: 'Back to the game' }).click();
 
   // A 3+2 game at Elo 1200: after a reload the same position, moves, clocks and level.
   await newGame(page, { colour: 'black', strength: '1200', time: 'clock:3+2' });
