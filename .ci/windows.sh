@@ -16,7 +16,7 @@ started=$SECONDS
 echo "=== the Windows build: MinGW-w64 cross build, checks under Wine, xboard playing it"
 
 need_packages=()
-for pkg in cmake g++ python3 g++-mingw-w64-x86-64-posix mingw-w64 clang wine64; do
+for pkg in cmake g++ python3 g++-mingw-w64-x86-64-posix mingw-w64 clang-16 wine64; do
   dpkg -s "$pkg" >/dev/null 2>&1 || need_packages+=("$pkg")
 done
 if ((${#need_packages[@]})); then
