@@ -293,6 +293,8 @@ test('keyboard, a mate in two from a FEN and its PGN, the thinking line, a bad F
   await shot(page, 'promotion-chooser');
   await page.keyboard.press('Escape');
   await page.waitForSelector('#promotion', { state: 'hidden' });
+  // The dialog's close event, a task later, puts the pawn back on a7.
+  await page.waitForFunction(() => [...document.querySelectorAll('cg-board piece.pawn')].some((p) => p.cgKey === 'a7'));
   assert.equal(await fenOf(page), '8/P6k/8/8/8/8/6KP/8 w - - 0 1', 'a cancelled promotion leaves the pawn');
   await userMove(page, 'a7', 'a8');
   await page.click('#promotion >> text=Knight');
@@ -392,6 +394,14 @@ test('clocks: a 1+0 game at Elo 800 where the engine\'s clock runs and the user\
   await page.getByRole('button', { name: /^Review / }).click();  // the game from the list, reviewed
   await page.waitForFunction(() => /^Accuracy: White [\d.]+ %/.test(document.getElementById('review-accuracy').textContent));
   assert.match(await statusOf(page), /^You – TORLO 800 \(0-1\) after 1… \S+\.$/, 'the listed game is shown');
+  await page.getByRole('button', { name: 'Back to the game' }).click();
+  if (!(await page.isVisible('#games-list'))) await page.getByRole('button', { name: 'Games' }).click();
+  await page.getByRole('button', { name: /^Copy PGN of / }).click();
+  const copied = new Chess();
+  copied.loadPgn(await clipboard(page));
+  assert.deepEqual([copied.history()[0], copied.getHeaders().Termination], ['e4', 'time forfeit'], 'the PGN copied from the list');
+  await page.getByRole('button', { name: /^Open / }).click();
+  await waitForStatus(page, 'You – TORLO 800 (0-1) after 1… ');  // was the game's own end: the listed game is shown
   await page.getByRole('button', { name: 'Back to the game' }).click();
 
   // A 3+2 game at Elo 1200: after a reload the same position, moves, clocks and level.
