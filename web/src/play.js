@@ -8,18 +8,18 @@
 //   note(text)         a one-line message under the board
 //   changed()          the game's state was shown again (the page's other buttons follow it)
 import { Chess, DEFAULT_POSITION } from 'chess.js';
-import { flagged, formatClock, lowTime, newClock, pressClock, startClock, stopClock, timeLeft } from './clock.js';
-import { colorOf, movesOf, pgnDate, positionCommand, renderMoves, replay, result, startOf, takeBackPlies }
+import { flagged, newClock, pressClock, startClock, stopClock } from './clock.js';
+import { showClocks } from './clock-view.js';
+import { drawOffer, flagFall, resignation } from './game-end.js';
+import { finishedRecord, savedState, setGameHeaders } from './game-record.js';
+import { colorOf, movesOf, positionCommand, renderMoves, replay, result, startOf, takeBackPlies }
   from './game.js';
 import { moveInWords, parseTypedMove } from './move-text.js';
-import { levelName, pgnTimeControl, timeControlText } from './newgame.js';
-import { STATE_VERSION } from './saved-game.js';
+import { levelName } from './newgame.js';
+import { goLine, searchOptions } from './search-limits.js';
 import { parseInfo, summaryText, uciMove, variationText } from './thinking.js';
 
 const $ = (id) => document.getElementById(id);
-// The engine accepts a draw offered after move 30 when its own score is
-// within this many centipawns of equality.
-const DRAW_MARGIN_CP = 25;
 
 let hooks = null;
 let engine = null;
@@ -54,24 +54,7 @@ export function init(options) {
   setInterval(tick, 100);
 }
 
-// The clocks follow the board: the colour at the bottom has the lower one.
-function renderClocks(now) {
-  for (const [id, atBottom] of [['clock-top', false], ['clock-bottom', true]]) {
-    const element = $(id);
-    if (element.hidden !== !clock) {
-      element.hidden = !clock;
-      board.relayout();
-    }
-    if (!clock) continue;
-    const colour = (board.orientation() === 'white') === atBottom ? 'w' : 'b';
-    const name = colour === 'w' ? 'White' : 'Black';
-    const who = colorOf(colour) === userColor ? 'You' : levelName(level);
-    element.setAttribute('aria-label', `${name}'s clock (${who})`);
-    element.textContent = `${name} · ${who} · ${formatClock(timeLeft(clock, colour, now))}`;
-    element.classList.toggle('running', clock.since !== null && clock.turn === colour);
-    element.classList.toggle('low', lowTime(clock, colour, now));
-  }
-}
+const renderClocks = (now) => showClocks(clock, board, userColor, levelName(level), now);
 
 function tick() {
   if (!clock || paused) return;
@@ -108,40 +91,17 @@ export function refresh() {
   hooks.changed();
 }
 
-// What a reload needs to show this game again exactly. The clock is kept
-// stopped at the time of saving: the time the page is closed does not count.
-function state() {
-  let kept = null;
-  if (clock) {
-    kept = structuredClone(clock);
-    if (kept.since !== null) stopClock(kept, Date.now());
-  }
-  return { version: STATE_VERSION, start: startOf(game) || null, moves: movesOf(game), headers: game.getHeaders(),
-    userColor, level, timeControl, clock: kept, ended, recorded };
-}
-const save = () => hooks.save(state());
+const choices = () => ({ userColor, level, timeControl });
+const save = () => hooks.save(savedState(game, { ...choices(), clock, ended, recorded }));
 // The page is being hidden or closed: its clocks as they stand now.
 export const saveNow = () => paused || save();
-
-function engineOptions(kind) {
-  const limit = kind === 'move' && level !== null;
-  engine.options({ MultiPV: 1, OwnBook: true, UCI_LimitStrength: limit, ...(limit ? { UCI_Elo: level } : {}) });
-}
-
-function goLine(kind) {
-  if (!clock) return `go movetime ${timeControl.ms}`;
-  if (kind === 'hint') return 'go movetime 1000';
-  const now = Date.now();
-  const inc = clock.incrementMs;
-  return `go wtime ${timeLeft(clock, 'w', now)} btime ${timeLeft(clock, 'b', now)} winc ${inc} binc ${inc}`;
-}
 
 // The engine searches the current position, the whole game sent along so
 // that it knows the repetitions and its book.
 function think(kind) {
-  engineOptions(kind);
+  engine.options(searchOptions(kind, level));
   const fen = game.fen();
-  const id = engine.go(positionCommand(startOf(game), movesOf(game)), goLine(kind), {
+  const id = engine.go(positionCommand(startOf(game), movesOf(game)), goLine(kind, timeControl, clock), {
     onInfo: (line) => onInfo(line),
     onBest: (uci) => onBest(uci),
     onFailure: (message, restarted) => onEngineFailure(message, restarted),
@@ -271,18 +231,9 @@ export function typedMove(text) {
   return true;
 }
 
-// A flag fell: that side loses, unless the other side has nothing to mate
-// with (a bare king, or a king with one bishop or knight): then it is a draw.
+// A flag fell (game-end.js says who wins).
 function flagFell(colour) {
-  const [loser, winner] = colour === 'w' ? ['White', 'Black'] : ['Black', 'White'];
-  const other = colour === 'w' ? 'b' : 'w';
-  const material = game.board().flat().filter((p) => p && p.color === other && p.type !== 'k').map((p) => p.type);
-  const canMate = !(material.length === 0 || (material.length === 1 && 'bn'.includes(material[0])));
-  ended = canMate
-    ? { result: colour === 'w' ? '0-1' : '1-0', reason: `${loser}'s time ran out: ${winner} wins`,
-      termination: 'time forfeit' }
-    : { result: '1/2-1/2', reason: `${loser}'s time ran out, but ${winner} cannot mate: draw`,
-      termination: 'time forfeit' };
+  ended = flagFall(game, colour);
   finish();
 }
 
@@ -294,51 +245,29 @@ function finish() {
   refresh();
   if (!recorded) {
     recorded = true;
-    const [res, , termination] = outcome();
-    hooks.finished({ date: new Date().toISOString(), white: game.getHeaders().White, black: game.getHeaders().Black,
-      colour: userColor, level, result: res, termination, timeControl: timeControlText(timeControl),
-      pgn: game.pgn(), plies: game.history().length });
+    hooks.finished(finishedRecord(game, choices(), outcome()));
   }
   save();
 }
 
 export function resign() {
   if (!inProgress()) return;
-  const winner = userColor === 'white' ? 'Black' : 'White';
-  ended = { result: userColor === 'white' ? '0-1' : '1-0', reason: `You resigned: ${winner} wins`,
-    termination: 'resignation' };
+  ended = resignation(userColor);
   finish();
 }
 
-// The engine takes a draw after move 30 when its last score for its own
-// move was close to equality; otherwise the game goes on.
+// The engine answers a draw offer (game-end.js); a declined one goes on.
 export function offerDraw() {
   if (!inProgress()) return;
-  const close = engineScore && 'cp' in engineScore && Math.abs(engineScore.cp) <= DRAW_MARGIN_CP;
-  if (game.moveNumber() > 30 && close) {
-    ended = { result: '1/2-1/2', reason: 'Draw agreed', termination: 'agreement' };
-    finish();
-  } else {
-    hooks.note(game.moveNumber() > 30 ? 'TORLO declines the draw: the game is not equal enough.'
-      : 'TORLO declines the draw before move 30.');
-  }
+  const answer = drawOffer(game.moveNumber(), engineScore);
+  if (answer.declined) return hooks.note(answer.declined);
+  ended = answer.ended;
+  finish();
 }
 
 export function hintSearch() {
   if (userToMove() && !search) think('hint');
   refresh();
-}
-
-function setHeaders() {
-  const date = new Date();
-  const engineName = levelName(level);
-  game.setHeader('Event', 'Casual game');
-  game.setHeader('Site', 'TORLO in a web browser');
-  game.setHeader('Date', pgnDate(date));
-  game.setHeader('White', userColor === 'white' ? 'You' : engineName);
-  game.setHeader('Black', userColor === 'white' ? engineName : 'You');
-  if (level) game.setHeader(userColor === 'white' ? 'BlackElo' : 'WhiteElo', String(level));
-  game.setHeader('TimeControl', pgnTimeControl(timeControl));
 }
 
 function begin(next) {
@@ -370,7 +299,7 @@ export function newGame(choice = {}, fen = DEFAULT_POSITION) {
   begin(next);
   clock = timeControl.kind === 'clock' ? newClock(timeControl) : null;
   if (clock) startClock(clock, game.turn(), Date.now());
-  setHeaders();
+  setGameHeaders(game, choices());
   engine.send('ucinewgame');
   paused = false;
   save();

@@ -6,6 +6,7 @@ import assert from 'node:assert/strict';
 import { Chess } from 'chess.js';
 import { flagged, formatClock, lowTime, newClock, parseTimeControl, pressClock, startClock, stopClock, timeLeft }
   from '../src/clock.js';
+import { clockFaces } from '../src/clock-view.js';
 import { moveInWords, parseTypedMove } from '../src/move-text.js';
 
 test('a 3+2 game: times from timestamps, increments after each move, the flag at exactly zero', () => {
@@ -62,4 +63,14 @@ test('moves in words for a screen reader', () => {
   for (const san of ['f3', 'e5', 'g4']) fools.move(san);
   assert.equal(moveInWords(fools.move('Qh4#')), 'Black queen d8 to h4. Checkmate.');
   assert.equal(moveInWords(new Chess('4k3/8/8/8/8/8/8/4K2R w K - 0 1').move('O-O')), 'White castles kingside.');
+});
+
+test('the clocks follow the board: the bottom one is the colour at the bottom, named, running and low', () => {
+  const clock = newClock(parseTimeControl('1+0'));
+  startClock(clock, 'w', 0);
+  const [top, bottom] = clockFaces(clock, 'white', 'white', 'TORLO 800', 55000);
+  assert.deepEqual(bottom, { id: 'clock-bottom', label: 'White\'s clock (You)', text: 'White · You · 0:05.0', running: true, low: true });
+  assert.deepEqual(top, { id: 'clock-top', label: 'Black\'s clock (TORLO 800)', text: 'Black · TORLO 800 · 1:00', running: false, low: false });
+  const flipped = clockFaces(clock, 'black', 'white', 'TORLO 800', 55000);
+  assert.deepEqual(flipped.map((f) => f.id + ' ' + f.label), ['clock-top White\'s clock (You)', 'clock-bottom Black\'s clock (TORLO 800)']);
 });
