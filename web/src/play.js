@@ -1,6 +1,7 @@
 // The game against the engine: whose move it is, the engine's searches at
-// the chosen strength, the clock, how the game ends (the rules, a flag
-// falling, resignation, a draw agreed) and the PGN it leaves. The page
+// the chosen strength (search-limits.js), the clock (clock.js, shown by
+// clock-view.js), when the game ends (the rules, or game-end.js's flag,
+// resignation and draw offer) and what it leaves (game-record.js). The page
 // (main.js) gives it the engine, the board and its hooks:
 //   save(state)        the game in progress, after every change
 //   finished(record)   a game that has just ended, for the games list
