@@ -464,6 +464,9 @@ test('storage refused is told once; import: text that is not a game is refused; 
   assert.equal(await page.textContent('#review-accuracy'), review, 'the same review every time');
   await page.click('#review-flags button >> text=Qh4');
   assert.match(await page.textContent('#review-line'), /^Qh4 is a blunder\. Better: 3… \S+/);
+  // chessground draws its arrows at the next animation frame: wait for them, then count them.
+  await page.waitForFunction(() => document.querySelectorAll('svg.cg-shapes g line').length >= 2, null, { timeout: 5000 })
+    .catch(() => {});
   assert.equal(await page.locator('svg.cg-shapes g line').count(), 2, 'the better move and the move played as arrows');
   await page.waitForTimeout(300);
   await shot(page, 'review');
