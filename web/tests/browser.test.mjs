@@ -47,6 +47,13 @@ async function openPage(url, { viewport = { width: 1200, height: 860 }, prepare,
 }
 
 const waitForStatus = (page, start) => page.waitForFunction((s) => document.getElementById('status').textContent.startsWith(s), start);
+// chessground draws its arrows at the next animation frame: waits up to 5 s
+// for at least n, then gives how many there are.
+const arrowsDrawn = async (page, n) => {
+  await page.waitForFunction((n) => document.querySelectorAll('svg.cg-shapes g line').length >= n, n, { timeout: 5000 })
+    .catch(() => {});
+  return page.locator('svg.cg-shapes g line').count();
+};
 const buildOf = (page) => page.waitForFunction(() => document.getElementById('engine-build').dataset.build).then((b) => b.jsonValue());
 const isolated = (page) => page.evaluate(() => crossOriginIsolated);
 const fenOf = (page) => page.inputValue('#fen');
@@ -146,7 +153,7 @@ test('isolated, the threaded engine with Threads 2 and Hash 32: a game by drag a
     const san = (await page.textContent('#note')).slice(6);
     const hint = new Chess(await fenOf(page)).moves({ verbose: true }).find((m) => m.san === san);
     assert.ok(hint, `the hint ${san} is a legal move`);
-    assert.equal(await page.locator('svg.cg-shapes g line').count(), 1, 'the hint is drawn as one arrow');
+    assert.equal(await arrowsDrawn(page, 1), 1, 'the hint is drawn as one arrow');
     await playAndExpectReply(page, hint.from, hint.to, { moveTime: 500 });
   }
   await page.waitForTimeout(300);  // the last move's animation
@@ -464,10 +471,7 @@ test('storage refused is told once; import: text that is not a game is refused; 
   assert.equal(await page.textContent('#review-accuracy'), review, 'the same review every time');
   await page.click('#review-flags button >> text=Qh4');
   assert.match(await page.textContent('#review-line'), /^Qh4 is a blunder\. Better: 3… \S+/);
-  // chessground draws its arrows at the next animation frame: wait for them, then count them.
-  await page.waitForFunction(() => document.querySelectorAll('svg.cg-shapes g line').length >= 2, null, { timeout: 5000 })
-    .catch(() => {});
-  assert.equal(await page.locator('svg.cg-shapes g line').count(), 2, 'the better move and the move played as arrows');
+  assert.equal(await arrowsDrawn(page, 2), 2, 'the better move and the move played as arrows');
   await page.waitForTimeout(300);
   await shot(page, 'review');
 
@@ -478,7 +482,7 @@ test('storage refused is told once; import: text that is not a game is refused; 
   const lines = await page.$$eval('#analysis-lines li', (l) => l.map((x) => x.textContent));
   for (const line of lines) assert.match(line, /^[+-]\d+\.\d\d 3… [KQRBN]?[a-h]?[1-8]?x?[a-h][1-8]/, line);
   assert.equal(new Set(lines.map((l) => l.split(' ')[2])).size, 3, 'three different first moves');
-  assert.equal(await page.locator('svg.cg-shapes g line').count(), 3, 'an arrow for each line');
+  assert.equal(await arrowsDrawn(page, 3), 3, 'an arrow for each line');
   assert.match(await page.getAttribute('#eval-bar', 'aria-label'), /^Evaluation: [+-]\d/);
   await shot(page, 'analysis');
   const start = await fenOf(page);
